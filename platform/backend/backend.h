@@ -1,0 +1,131 @@
+// What the platform layer needs from the system it runs on. One backend drives a real desktop
+// through Qt; the headless one stands in for tests and tools, with a virtual screen, a
+// virtual clock and recorded calls.
+//
+// The platform layer keeps every piece of window state itself (positions, styles, regions,
+// pixels, timers); a backend only mirrors top-level windows natively, waits for and
+// translates native events, and provides the services that need the real system.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/core/windef.h"
+
+namespace gdi {
+class Region;
+struct Surface;
+}  // namespace gdi
+
+namespace platform {
+
+// A picture in 32-bit ARGB (0xAARRGGBB), rows top-down.
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> argb;
+};
+
+// What the pointer looks like over the program's windows.
+struct Cursor {
+  enum class Kind { Hidden, Arrow, Picture };
+  Kind kind = Kind::Arrow;
+  Image image;     // Picture only
+  POINT hotspot;   // Picture only
+};
+
+// Local calendar time, as the classic time object breaks it down.
+struct LocalTime {
+  int year = 1970;   // full year
+  int month = 1;     // 1..12
+  int day = 1;       // 1..31
+  int weekday = 4;   // 0 = Sunday
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// One entry of a popup menu as the backend shows it.
+struct MenuEntry {
+  enum class Kind { Command, Separator, Submenu };
+  Kind kind = Kind::Command;
+  UINT id = 0;
+  std::string text;  // UTF-8, with '&' marking the mnemonic
+  bool grayed = false;
+  std::vector<MenuEntry> children;
+};
+
+struct FileDialogRequest {
+  bool open = true;  // open (true) or save as (false)
+  std::string title;
+  std::string initialName;
+  HWND owner = nullptr;
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // ---- Time ----
+  // Milliseconds on a monotonic clock.
+  virtual std::uint64_t NowMs() = 0;
+  // Seconds since the epoch, for seeding and for the time object.
+  virtual std::int64_t EpochSeconds() = 0;
+  virtual LocalTime Now() = 0;
+
+  // ---- Waiting ----
+  // Processes native events, waiting until at least one arrives or the deadline (a NowMs
+  // value) passes. Events become posted messages through the platform's input functions.
+  virtual void WaitForEvents(std::optional<std::uint64_t> deadlineMs) = 0;
+
+  // ---- Screen ----
+  virtual SIZE ScreenSize() = 0;
+  virtual int ScreenBitsPerPixel() = 0;
+  // Copies screen pixels (0x00RRGGBB) of the given rectangle; areas off the screen are black.
+  virtual void GrabScreen(const RECT& area, std::uint32_t* out, int stride) = 0;
+
+  // ---- Top-level windows ----
+  // The platform calls these for windows without WS_CHILD; child windows live only in the
+  // platform's own tables and paint into their top-level window's pixels.
+  virtual void CreateNative(HWND hwnd) = 0;
+  virtual void DestroyNative(HWND hwnd) = 0;
+  // Position, size and styles changed (including visibility, topmost, tool window, title).
+  virtual void SyncNative(HWND hwnd) = 0;
+  // Brings the window to the top of its band and, if asked, gives it the focus.
+  virtual void RaiseNative(HWND hwnd, bool activate) = 0;
+  // The window region changed (the platform's copy is the truth; null means none).
+  virtual void SetNativeShape(HWND hwnd, const gdi::Region* region) = 0;
+  // Pixels of the window changed inside `dirty` (window coordinates).
+  virtual void Present(HWND hwnd, const gdi::Surface& pixels, const RECT& dirty) = 0;
+  // Lets the window system move the window with the mouse while the button is held.
+  virtual void StartSystemMove(HWND hwnd) = 0;
+
+  // ---- Pointer ----
+  virtual void SetCursor(const Cursor& cursor) = 0;
+  virtual POINT CursorPos() = 0;
+
+  // ---- Shell ----
+  // The icon comes in one picture per size (none for a missing icon); the backend keeps
+  // its own copy.
+  virtual bool TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon,
+                       const std::string& tip) = 0;
+  virtual bool TrayModify(HWND hwnd, UINT id, const std::vector<Image>& icon,
+                          const std::string& tip) = 0;
+  virtual bool TrayDelete(HWND hwnd, UINT id) = 0;
+
+  // ---- Modal interaction ----
+  // Shows the popup menu at the screen point and returns the chosen command, 0 if none.
+  // While the menu is up the backend keeps the platform's messages flowing by calling
+  // platform::RunModalStep().
+  virtual UINT TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND owner) = 0;
+  // Returns the chosen path, or nothing when cancelled.
+  virtual std::optional<std::string> FileDialog(const FileDialogRequest& request) = 0;
+  // Shows a message and returns the button pressed (IDOK for the one-button box).
+  virtual int MessageBox(HWND owner, const std::string& text, const std::string& caption,
+                         UINT type) = 0;
+};
+
+}  // namespace platform

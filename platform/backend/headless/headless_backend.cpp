@@ -1,0 +1,172 @@
+#include "platform/backend/headless/headless_backend.h"
+
+#include <algorithm>
+#include <ctime>
+#include <stdexcept>
+
+#include "platform/core/platform.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/objects.h"
+#include "platform/user/state.h"
+#include "platform/user/user.h"
+
+namespace platform {
+namespace {
+
+// Local time is kept as if it were UTC: the headless world has no time zone, and the
+// arithmetic on it must not depend on the machine's.
+std::int64_t ToEpoch(const LocalTime& t) {
+  std::tm tm{};
+  tm.tm_year = t.year - 1900;
+  tm.tm_mon = t.month - 1;
+  tm.tm_mday = t.day;
+  tm.tm_hour = t.hour;
+  tm.tm_min = t.minute;
+  tm.tm_sec = t.second;
+  return static_cast<std::int64_t>(timegm(&tm));
+}
+
+LocalTime FromEpoch(std::int64_t seconds) {
+  const std::time_t s = static_cast<std::time_t>(seconds);
+  std::tm tm{};
+  gmtime_r(&s, &tm);
+  return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday,
+                   tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+}
+
+}  // namespace
+
+HeadlessBackend::HeadlessBackend() : HeadlessBackend(Options{}) {}
+
+HeadlessBackend::HeadlessBackend(Options options)
+    : screen_(options.screen), bits_(options.bitsPerPixel), desktop_(options.screen.cx, options.screen.cy) {
+  epochBase_ = ToEpoch(options.start);
+  gdi::SetDisplayBitsPerPixel(bits_);
+}
+
+void HeadlessBackend::SetLocalTime(const LocalTime& t) {
+  epochBase_ = ToEpoch(t);
+  clockBaseMs_ = now_;
+}
+
+std::int64_t HeadlessBackend::EpochSeconds() {
+  return epochBase_ + static_cast<std::int64_t>((now_ - clockBaseMs_) / 1000);
+}
+
+LocalTime HeadlessBackend::Now() { return FromEpoch(EpochSeconds()); }
+
+void HeadlessBackend::Advance(std::uint64_t ms) {
+  const std::uint64_t target = now_ + ms;
+  PumpPendingMessages();
+  for (;;) {
+    const auto due = NextTimerDue();
+    if (!due || *due > target) break;
+    now_ = std::max(now_, *due);
+    PumpPendingMessages();
+  }
+  now_ = target;
+  PumpPendingMessages();
+}
+
+void HeadlessBackend::WaitForEvents(std::optional<std::uint64_t> deadlineMs) {
+  if (idle) {
+    idle();
+    return;
+  }
+  if (deadlineMs) {
+    now_ = std::max(now_, *deadlineMs);
+    return;
+  }
+  throw std::runtime_error("headless message loop waits with no timer and no idle handler");
+}
+
+void HeadlessBackend::SetDesktopPicture(gdi::Surface picture) {
+  desktop_ = std::move(picture);
+  screen_ = SIZE{desktop_.width, desktop_.height};
+}
+
+void HeadlessBackend::GrabScreen(const RECT& area, std::uint32_t* out, int stride) {
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      const std::uint32_t p = desktop_.Contains(x, y) ? desktop_.At(x, y) : 0;
+      out[static_cast<size_t>(y - area.top) * stride + (x - area.left)] = p;
+    }
+  }
+}
+
+HWND HeadlessBackend::TopLevelAt(POINT screen) const {
+  for (HWND h : user::TopLevelWindows()) {
+    if (!IsWindowVisible(h)) continue;
+    RECT r;
+    GetWindowRect(h, &r);
+    if (!PtInRect(&r, screen)) continue;
+    const gdi::Region* shape = user::WindowShape(h);
+    if (shape && !shape->Contains(screen.x - r.left, screen.y - r.top)) continue;
+    return h;
+  }
+  return nullptr;
+}
+
+void HeadlessBackend::MouseMove(POINT screen) {
+  cursorPos = screen;
+  if (HWND top = TopLevelAt(screen)) user::InjectMouse(top, WM_MOUSEMOVE, screen, 0);
+}
+
+void HeadlessBackend::MouseDown(POINT screen, UINT button) {
+  cursorPos = screen;
+  if (HWND top = TopLevelAt(screen)) {
+    user::InjectMouse(top, button, screen, button == WM_RBUTTONDOWN ? MK_RBUTTON : MK_LBUTTON);
+  }
+}
+
+void HeadlessBackend::MouseUp(POINT screen, UINT button) {
+  cursorPos = screen;
+  if (HWND top = TopLevelAt(screen)) user::InjectMouse(top, button, screen, 0);
+}
+
+void HeadlessBackend::Key(int virtualKey, bool down) { user::InjectKey(virtualKey, down); }
+
+void HeadlessBackend::ClickTray(HWND hwnd, UINT id, UINT mouseMessage) {
+  user::DeliverTrayEvent(hwnd, id, mouseMessage);
+}
+
+bool HeadlessBackend::TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) {
+  tray.push_back(TrayEntry{hwnd, id, icon, tip});
+  return true;
+}
+
+bool HeadlessBackend::TrayModify(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) {
+  for (TrayEntry& t : tray) {
+    if (t.hwnd == hwnd && t.id == id) {
+      t.icon = icon;
+      t.tip = tip;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool HeadlessBackend::TrayDelete(HWND hwnd, UINT id) {
+  auto it = std::find_if(tray.begin(), tray.end(),
+                         [&](const TrayEntry& t) { return t.hwnd == hwnd && t.id == id; });
+  if (it == tray.end()) return false;
+  tray.erase(it);
+  return true;
+}
+
+UINT HeadlessBackend::TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND owner) {
+  menus.push_back(MenuCall{entries, at, owner});
+  return menuChooser ? menuChooser(entries, at, owner) : 0;
+}
+
+std::optional<std::string> HeadlessBackend::FileDialog(const FileDialogRequest& request) {
+  fileDialogs.push_back(request);
+  return fileDialogAnswer ? fileDialogAnswer(request) : std::nullopt;
+}
+
+int HeadlessBackend::MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+  messageBoxes.push_back(MessageBoxCall{owner, text, caption, type});
+  return messageBoxAnswer;
+}
+
+}  // namespace platform

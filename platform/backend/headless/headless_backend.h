@@ -1,0 +1,121 @@
+// The headless backend: a virtual screen with a desktop picture, a virtual clock that tests
+// move forward, injected input, and records of what the program asked of the system (tray
+// icons, menus, message boxes, window moves).
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/backend/backend.h"
+#include "platform/gdi/surface.h"
+
+namespace platform {
+
+class HeadlessBackend : public Backend {
+ public:
+  struct Options {
+    SIZE screen{640, 480};
+    int bitsPerPixel = 32;
+    LocalTime start{2026, 12, 9, 3, 21, 0, 0};  // a Wednesday evening
+  };
+
+  HeadlessBackend();
+  explicit HeadlessBackend(Options options);
+
+  // ---- Driving the clock ----
+  // Moves the virtual clock forward by `ms`, stopping at every timer that falls due on the
+  // way and dispatching what the queue holds at each stop.
+  void Advance(std::uint64_t ms);
+  void SetLocalTime(const LocalTime& t);
+
+  // ---- The screen behind the windows ----
+  void SetDesktopPicture(gdi::Surface picture);  // also sets the screen size
+
+  // ---- Input ----
+  void MouseMove(POINT screen);
+  void MouseDown(POINT screen, UINT button = WM_LBUTTONDOWN);
+  void MouseUp(POINT screen, UINT button = WM_LBUTTONUP);
+  void Key(int virtualKey, bool down);
+  // Clicks the tray icon with the given button message (WM_LBUTTONDOWN, WM_RBUTTONDOWN).
+  void ClickTray(HWND hwnd, UINT id, UINT mouseMessage);
+
+  // ---- Answers to modal requests ----
+  // Chooses the command of a popup menu (0 for none). Without a chooser, menus are
+  // dismissed.
+  std::function<UINT(const std::vector<MenuEntry>&, POINT, HWND)> menuChooser;
+  std::function<std::optional<std::string>(const FileDialogRequest&)> fileDialogAnswer;
+  int messageBoxAnswer = 1;
+  // Called when a modal loop would wait with nothing to do; it must change something
+  // (answer, advance the clock) or the wait fails.
+  std::function<void()> idle;
+
+  // ---- Records ----
+  struct TrayEntry {
+    HWND hwnd = nullptr;
+    UINT id = 0;
+    std::vector<Image> icon;
+    std::string tip;
+  };
+  struct MenuCall {
+    std::vector<MenuEntry> entries;
+    POINT at;
+    HWND owner = nullptr;
+  };
+  struct MessageBoxCall {
+    HWND owner = nullptr;
+    std::string text;
+    std::string caption;
+    UINT type = 0;
+  };
+  std::vector<TrayEntry> tray;         // icons present now, in order of adding
+  std::vector<MenuCall> menus;         // every popup menu shown
+  std::vector<MessageBoxCall> messageBoxes;
+  std::vector<HWND> systemMoves;       // windows the window system was asked to move
+  std::vector<FileDialogRequest> fileDialogs;
+  Cursor cursor;                       // what the pointer shows now
+  int cursorChanges = 0;
+  POINT cursorPos{0, 0};
+  std::map<HWND, int> presents;        // pixel hand-overs per window
+
+  // ---- Backend ----
+  std::uint64_t NowMs() override { return now_; }
+  std::int64_t EpochSeconds() override;
+  LocalTime Now() override;
+  void WaitForEvents(std::optional<std::uint64_t> deadlineMs) override;
+  SIZE ScreenSize() override { return screen_; }
+  int ScreenBitsPerPixel() override { return bits_; }
+  void GrabScreen(const RECT& area, std::uint32_t* out, int stride) override;
+  void CreateNative(HWND) override {}
+  void DestroyNative(HWND hwnd) override { presents.erase(hwnd); }
+  void SyncNative(HWND) override {}
+  void RaiseNative(HWND, bool) override {}
+  void SetNativeShape(HWND, const gdi::Region*) override {}
+  void Present(HWND hwnd, const gdi::Surface&, const RECT&) override { ++presents[hwnd]; }
+  void StartSystemMove(HWND hwnd) override { systemMoves.push_back(hwnd); }
+  void SetCursor(const Cursor& c) override {
+    cursor = c;
+    ++cursorChanges;
+  }
+  POINT CursorPos() override { return cursorPos; }
+  bool TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) override;
+  bool TrayModify(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) override;
+  bool TrayDelete(HWND hwnd, UINT id) override;
+  UINT TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND owner) override;
+  std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
+  int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
+
+ private:
+  HWND TopLevelAt(POINT screen) const;
+
+  std::uint64_t now_ = 1000;
+  std::uint64_t clockBaseMs_ = 1000;
+  std::int64_t epochBase_ = 0;
+  SIZE screen_;
+  int bits_ = 32;
+  gdi::Surface desktop_;
+};
+
+}  // namespace platform

@@ -1,0 +1,332 @@
+// Device contexts, bitmaps and the simple drawing calls.
+#include <algorithm>
+
+#include "platform/core/platform.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/objects.h"
+
+using namespace gdi;
+
+namespace {
+
+HBITMAP StockMonoBitmap() {
+  // Every new memory DC starts with a 1 x 1 monochrome bitmap selected, as on the classic
+  // platform; it is shared and never deleted.
+  static HBITMAP cached = nullptr;
+  if (cached && Find<BitmapObject>(cached)) return cached;
+  BitmapObject b;
+  b.surface = std::make_shared<Surface>(1, 1, 0x000000);
+  b.bitsPixel = 1;
+  cached = reinterpret_cast<HBITMAP>(AddObject(std::move(b), true));
+  return cached;
+}
+
+// Logical rectangle to surface coordinates, clipped to the surface.
+RECT ToSurface(const DeviceContext& dc, const RECT& r) {
+  RECT s{r.left + dc.origin.x, r.top + dc.origin.y, r.right + dc.origin.x, r.bottom + dc.origin.y};
+  if (!dc.surface) return RECT{};
+  s.left = std::max<LONG>(s.left, 0);
+  s.top = std::max<LONG>(s.top, 0);
+  s.right = std::min<LONG>(s.right, dc.surface->width);
+  s.bottom = std::min<LONG>(s.bottom, dc.surface->height);
+  return s;
+}
+
+// Fills the part of a surface rectangle that the DC may draw on.
+void FillSurfaceRect(DeviceContext& dc, const RECT& s, std::uint32_t pixel) {
+  if (s.left >= s.right || s.top >= s.bottom) return;
+  Surface& surf = *dc.surface;
+  if (!dc.visible) {
+    for (int y = s.top; y < s.bottom; ++y) {
+      std::fill_n(&surf.At(s.left, y), s.right - s.left, pixel);
+    }
+    MarkDirty(dc, s);
+    return;
+  }
+  for (const RECT& v : dc.visible->Rects()) {
+    if (v.top >= s.bottom) break;
+    RECT c{std::max(v.left, s.left), std::max(v.top, s.top), std::min(v.right, s.right),
+           std::min(v.bottom, s.bottom)};
+    if (c.left >= c.right || c.top >= c.bottom) continue;
+    for (int y = c.top; y < c.bottom; ++y) std::fill_n(&surf.At(c.left, y), c.right - c.left, pixel);
+    MarkDirty(dc, c);
+  }
+}
+
+}  // namespace
+
+HDC CreateCompatibleDC(HDC hdc) {
+  auto dc = std::make_unique<DeviceContext>();
+  dc->kind = DeviceContext::Kind::Memory;
+  const DeviceContext* ref = hdc ? FindDC(hdc) : nullptr;
+  if (hdc && !ref) return nullptr;
+  dc->bitsPixel = ref ? ref->bitsPixel : DisplayBitsPerPixel();
+  dc->bitmap = StockMonoBitmap();
+  dc->surface = Find<BitmapObject>(dc->bitmap)->surface;
+  dc->pen = reinterpret_cast<HPEN>(GetStockObject(BLACK_PEN));
+  dc->brush = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  dc->font = reinterpret_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+  dc->palette = reinterpret_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+  return AddDeviceContext(std::move(dc));
+}
+
+BOOL DeleteDC(HDC hdc) {
+  DeviceContext* dc = FindDC(hdc);
+  if (!dc || dc->kind == DeviceContext::Kind::Window) return FALSE;
+  if (BitmapObject* b = Find<BitmapObject>(dc->bitmap)) b->selectedInto = nullptr;
+  RemoveDeviceContext(hdc);
+  return TRUE;
+}
+
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
+  DeviceContext* dc = FindDC(hdc);
+  GdiObject* o = FindObject(obj);
+  if (!dc || !o) return nullptr;
+  if (std::holds_alternative<PenObject>(*o)) {
+    return AsGdiObject(std::exchange(dc->pen, reinterpret_cast<HPEN>(obj)));
+  }
+  if (std::holds_alternative<BrushObject>(*o)) {
+    return AsGdiObject(std::exchange(dc->brush, reinterpret_cast<HBRUSH>(obj)));
+  }
+  if (std::holds_alternative<FontObject>(*o)) {
+    return AsGdiObject(std::exchange(dc->font, reinterpret_cast<HFONT>(obj)));
+  }
+  if (auto* bmp = std::get_if<BitmapObject>(o)) {
+    if (dc->kind != DeviceContext::Kind::Memory) return nullptr;
+    if (bmp->selectedInto && bmp->selectedInto != hdc) return nullptr;
+    if (BitmapObject* old = Find<BitmapObject>(dc->bitmap)) old->selectedInto = nullptr;
+    bmp->selectedInto = hdc;
+    dc->surface = bmp->surface;
+    dc->appClip.reset();
+    UpdateVisible(*dc);
+    return AsGdiObject(std::exchange(dc->bitmap, reinterpret_cast<HBITMAP>(obj)));
+  }
+  if (auto* rgn = std::get_if<RegionObject>(o)) {
+    // Selecting a region makes a copy of it the clip region (logical coordinates).
+    Region clip = rgn->region;
+    clip.Offset(dc->origin.x, dc->origin.y);
+    dc->appClip = std::move(clip);
+    UpdateVisible(*dc);
+    const int type = dc->visible ? dc->visible->Complexity() : SIMPLEREGION;
+    return reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(type));
+  }
+  return nullptr;  // palettes go through SelectPalette
+}
+
+int GetDeviceCaps(HDC hdc, int index) {
+  const DeviceContext* dc = FindDC(hdc);
+  if (!dc) return 0;
+  switch (index) {
+    case BITSPIXEL:
+      if (dc->kind == DeviceContext::Kind::Memory) {
+        const BitmapObject* b = Find<BitmapObject>(dc->bitmap);
+        return b && b->bitsPixel != 1 ? dc->bitsPixel : (b ? 1 : dc->bitsPixel);
+      }
+      return dc->bitsPixel;
+    case PLANES: return 1;
+    case HORZRES: return dc->surface ? dc->surface->width : 0;
+    case VERTRES: return dc->surface ? dc->surface->height : 0;
+    default: return 0;
+  }
+}
+
+HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
+  const DeviceContext* dc = FindDC(hdc);
+  if (!dc || width < 0 || height < 0) return nullptr;
+  // A memory DC holding the stock monochrome bitmap makes monochrome bitmaps, as on the
+  // classic platform.
+  const BitmapObject* current = Find<BitmapObject>(dc->bitmap);
+  const bool mono = dc->kind == DeviceContext::Kind::Memory && current && current->bitsPixel == 1;
+  return CreateBitmap(width, height, 1, mono ? 1 : static_cast<UINT>(dc->bitsPixel), nullptr);
+}
+
+HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
+  // Bitmaps are at most a screen-sized picture a few times over; refuse absurd sizes
+  // instead of trying to allocate them.
+  constexpr long long kMaxPixels = 1LL << 26;
+  if (width < 0 || height < 0 || planes != 1 ||
+      static_cast<long long>(width) * height > kMaxPixels) {
+    return nullptr;
+  }
+  BitmapObject b;
+  b.surface = std::make_shared<Surface>(width == 0 ? 1 : width, height == 0 ? 1 : height, 0);
+  b.bitsPixel = bitsPerPixel == 0 ? 1 : static_cast<int>(bitsPerPixel);
+  b.planes = 1;
+  if (bits && b.bitsPixel == 32) {
+    const auto* src = static_cast<const std::uint32_t*>(bits);
+    std::copy_n(src, b.surface->pixels.size(), b.surface->pixels.begin());
+  }
+  return reinterpret_cast<HBITMAP>(AddObject(std::move(b)));
+}
+
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, int srcY, DWORD rop) {
+  DeviceContext* d = FindDC(dest);
+  DeviceContext* s = FindDC(src);
+  if (!d || !s || !d->surface) return FALSE;
+  if (rop != SRCCOPY && rop != SRCAND && rop != SRCPAINT) return FALSE;
+  if (width <= 0 || height <= 0) return TRUE;
+
+  // The screen is read only where a copy asks for it: grabbing it whole for every screen
+  // DC would cost a full-screen copy each time.
+  std::shared_ptr<Surface> source = s->surface;
+  POINT sourceOrigin = s->origin;
+  if (s->kind == DeviceContext::Kind::Screen) {
+    source = std::make_shared<Surface>(width, height);
+    platform::GetBackend().GrabScreen(RECT{srcX, srcY, srcX + width, srcY + height},
+                                      source->pixels.data(), width);
+    sourceOrigin = POINT{-srcX, -srcY};
+  }
+  if (!source) return FALSE;
+
+  // Work in surface coordinates of both sides and clip against both surfaces.
+  int dx = x + d->origin.x;
+  int dy = y + d->origin.y;
+  int sx = srcX + sourceOrigin.x;
+  int sy = srcY + sourceOrigin.y;
+  int w = width;
+  int h = height;
+  auto clipAxis = [](int& dpos, int& spos, int& len, int dlim, int slim) {
+    const int cut = std::max({0, -dpos, -spos});
+    dpos += cut;
+    spos += cut;
+    len -= cut;
+    len = std::min({len, dlim - dpos, slim - spos});
+  };
+  clipAxis(dx, sx, w, d->surface->width, source->width);
+  clipAxis(dy, sy, h, d->surface->height, source->height);
+  if (w <= 0 || h <= 0) return TRUE;
+
+  // Copy through a temporary when source and destination share pixels, so overlapping
+  // blocks read the original values.
+  const Surface* from = source.get();
+  Surface scratch;
+  if (source == d->surface) {
+    scratch = *source;
+    from = &scratch;
+  }
+  Surface& to = *d->surface;
+  for (int row = 0; row < h; ++row) {
+    const std::uint32_t* in = from->Row(sy + row) + sx;
+    for (int col = 0; col < w; ++col) {
+      const int tx = dx + col;
+      const int ty = dy + row;
+      if (d->visible && !d->visible->Contains(tx, ty)) continue;
+      std::uint32_t& out = to.At(tx, ty);
+      switch (rop) {
+        case SRCCOPY: out = in[col]; break;
+        case SRCAND: out &= in[col]; break;
+        case SRCPAINT: out |= in[col]; break;
+        default: break;
+      }
+    }
+  }
+  MarkDirty(*d, RECT{dx, dy, dx + w, dy + h});
+  return TRUE;
+}
+
+int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
+  DeviceContext* dc = FindDC(hdc);
+  const BrushObject* b = Find<BrushObject>(brush);
+  if (!dc || !rect || !b || !dc->surface) return 0;
+  if (!b->hollow) FillSurfaceRect(*dc, ToSurface(*dc, *rect), PixelFromColor(b->color));
+  return 1;
+}
+
+BOOL FillRgn(HDC hdc, HRGN rgn, HBRUSH brush) {
+  DeviceContext* dc = FindDC(hdc);
+  const RegionObject* r = Find<RegionObject>(rgn);
+  const BrushObject* b = Find<BrushObject>(brush);
+  if (!dc || !r || !b || !dc->surface) return FALSE;
+  if (b->hollow) return TRUE;
+  const std::uint32_t pixel = PixelFromColor(b->color);
+  for (const RECT& part : r->region.Rects()) FillSurfaceRect(*dc, ToSurface(*dc, part), pixel);
+  return TRUE;
+}
+
+COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
+  DeviceContext* dc = FindDC(hdc);
+  if (!dc) return CLR_INVALID;
+  const int sx = x + dc->origin.x;
+  const int sy = y + dc->origin.y;
+  if (!DcCanDraw(*dc, sx, sy)) return CLR_INVALID;
+  dc->surface->At(sx, sy) = PixelFromColor(color);
+  MarkDirty(*dc, RECT{sx, sy, sx + 1, sy + 1});
+  return color & 0xFFFFFF;
+}
+
+COLORREF GetPixel(HDC hdc, int x, int y) {
+  const DeviceContext* dc = FindDC(hdc);
+  if (!dc) return CLR_INVALID;
+  const int sx = x + dc->origin.x;
+  const int sy = y + dc->origin.y;
+  if (!DcCanDraw(*dc, sx, sy)) return CLR_INVALID;
+  return ColorFromPixel(dc->surface->At(sx, sy));
+}
+
+COLORREF SetTextColor(HDC hdc, COLORREF color) {
+  DeviceContext* dc = FindDC(hdc);
+  return dc ? std::exchange(dc->textColor, color & 0xFFFFFF) : CLR_INVALID;
+}
+COLORREF GetTextColor(HDC hdc) {
+  const DeviceContext* dc = FindDC(hdc);
+  return dc ? dc->textColor : CLR_INVALID;
+}
+COLORREF SetBkColor(HDC hdc, COLORREF color) {
+  DeviceContext* dc = FindDC(hdc);
+  return dc ? std::exchange(dc->bkColor, color & 0xFFFFFF) : CLR_INVALID;
+}
+COLORREF GetBkColor(HDC hdc) {
+  const DeviceContext* dc = FindDC(hdc);
+  return dc ? dc->bkColor : CLR_INVALID;
+}
+int SetBkMode(HDC hdc, int mode) {
+  DeviceContext* dc = FindDC(hdc);
+  if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
+  return std::exchange(dc->bkMode, mode);
+}
+int GetBkMode(HDC hdc) {
+  const DeviceContext* dc = FindDC(hdc);
+  return dc ? dc->bkMode : 0;
+}
+
+BOOL SetRect(RECT* r, int left, int top, int right, int bottom) {
+  if (!r) return FALSE;
+  *r = RECT{left, top, right, bottom};
+  return TRUE;
+}
+BOOL SetRectEmpty(RECT* r) { return SetRect(r, 0, 0, 0, 0); }
+BOOL IsRectEmpty(const RECT* r) { return !r || r->left >= r->right || r->top >= r->bottom; }
+BOOL PtInRect(const RECT* r, POINT p) {
+  return r && p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom;
+}
+BOOL OffsetRect(RECT* r, int dx, int dy) {
+  if (!r) return FALSE;
+  r->left += dx;
+  r->right += dx;
+  r->top += dy;
+  r->bottom += dy;
+  return TRUE;
+}
+BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b) {
+  if (!out || !a || !b) return FALSE;
+  RECT r{std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
+         std::min(a->bottom, b->bottom)};
+  if (r.left >= r.right || r.top >= r.bottom) {
+    *out = RECT{};
+    return FALSE;
+  }
+  *out = r;
+  return TRUE;
+}
+BOOL UnionRect(RECT* out, const RECT* a, const RECT* b) {
+  if (!out || !a || !b) return FALSE;
+  if (IsRectEmpty(a)) {
+    *out = *b;
+  } else if (IsRectEmpty(b)) {
+    *out = *a;
+  } else {
+    *out = RECT{std::min(a->left, b->left), std::min(a->top, b->top),
+                std::max(a->right, b->right), std::max(a->bottom, b->bottom)};
+  }
+  return !IsRectEmpty(out);
+}

@@ -1,0 +1,114 @@
+// The GDI calls the program makes, with their classic names and meanings, drawn by our own
+// rasterizer into 32-bit surfaces.
+#pragma once
+
+#include "platform/core/windef.h"
+
+namespace gdi {
+class Region;
+}
+
+// ---- Regions ----
+constexpr int RGN_AND = 1;
+constexpr int RGN_OR = 2;
+constexpr int RGN_XOR = 3;
+constexpr int RGN_DIFF = 4;
+constexpr int RGN_COPY = 5;
+
+constexpr int ERROR = 0;
+constexpr int NULLREGION = 1;
+constexpr int SIMPLEREGION = 2;
+constexpr int COMPLEXREGION = 3;
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom);
+HRGN CreateRectRgnIndirect(const RECT* rect);
+HRGN CreateEllipticRgn(int left, int top, int right, int bottom);
+HRGN CreateEllipticRgnIndirect(const RECT* rect);
+BOOL SetRectRgn(HRGN rgn, int left, int top, int right, int bottom);
+int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode);
+BOOL PtInRegion(HRGN rgn, int x, int y);
+int GetRgnBox(HRGN rgn, RECT* box);
+int OffsetRgn(HRGN rgn, int dx, int dy);
+BOOL EqualRgn(HRGN a, HRGN b);
+
+// ---- Objects ----
+constexpr int WHITE_BRUSH = 0;
+constexpr int LTGRAY_BRUSH = 1;
+constexpr int GRAY_BRUSH = 2;
+constexpr int DKGRAY_BRUSH = 3;
+constexpr int BLACK_BRUSH = 4;
+constexpr int NULL_BRUSH = 5;
+constexpr int WHITE_PEN = 6;
+constexpr int BLACK_PEN = 7;
+constexpr int NULL_PEN = 8;
+constexpr int SYSTEM_FONT = 13;
+constexpr int DEFAULT_PALETTE = 15;
+
+constexpr int PS_SOLID = 0;
+constexpr int PS_NULL = 5;
+constexpr int PS_INSIDEFRAME = 6;
+
+HGDIOBJ GetStockObject(int which);
+BOOL DeleteObject(HGDIOBJ obj);
+HBRUSH CreateSolidBrush(COLORREF color);
+HPEN CreatePen(int style, int width, COLORREF color);
+HBRUSH GetSysColorBrush(int index);
+COLORREF GetSysColor(int index);
+
+// Typed handles convert to the generic object handle as the classic headers allow.
+template <typename H>
+inline HGDIOBJ AsGdiObject(H h) {
+  return reinterpret_cast<HGDIOBJ>(h);
+}
+inline BOOL DeleteObject(HRGN h) { return DeleteObject(AsGdiObject(h)); }
+inline BOOL DeleteObject(HPEN h) { return DeleteObject(AsGdiObject(h)); }
+inline BOOL DeleteObject(HBRUSH h) { return DeleteObject(AsGdiObject(h)); }
+inline BOOL DeleteObject(HBITMAP h) { return DeleteObject(AsGdiObject(h)); }
+inline BOOL DeleteObject(HFONT h) { return DeleteObject(AsGdiObject(h)); }
+inline BOOL DeleteObject(HPALETTE h) { return DeleteObject(AsGdiObject(h)); }
+
+// ---- Device contexts ----
+constexpr int BITSPIXEL = 12;
+constexpr int PLANES = 14;
+constexpr int HORZRES = 8;
+constexpr int VERTRES = 10;
+
+HDC CreateCompatibleDC(HDC hdc);
+BOOL DeleteDC(HDC hdc);
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj);
+int GetDeviceCaps(HDC hdc, int index);
+
+// ---- Bitmaps ----
+constexpr DWORD SRCCOPY = 0x00CC0020;
+constexpr DWORD SRCPAINT = 0x00EE0086;
+constexpr DWORD SRCAND = 0x008800C6;
+
+HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);
+HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, int srcY, DWORD rop);
+
+// ---- Drawing ----
+constexpr int TRANSPARENT = 1;
+constexpr int OPAQUE = 2;
+
+int FillRect(HDC hdc, const RECT* rect, HBRUSH brush);
+BOOL FillRgn(HDC hdc, HRGN rgn, HBRUSH brush);
+COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color);
+COLORREF GetPixel(HDC hdc, int x, int y);
+COLORREF SetTextColor(HDC hdc, COLORREF color);
+COLORREF GetTextColor(HDC hdc);
+COLORREF SetBkColor(HDC hdc, COLORREF color);
+COLORREF GetBkColor(HDC hdc);
+int SetBkMode(HDC hdc, int mode);
+int GetBkMode(HDC hdc);
+
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
+// ---- Rectangles (the USER helpers the drawing code leans on) ----
+BOOL SetRect(RECT* r, int left, int top, int right, int bottom);
+BOOL SetRectEmpty(RECT* r);
+BOOL IsRectEmpty(const RECT* r);
+BOOL PtInRect(const RECT* r, POINT p);
+BOOL OffsetRect(RECT* r, int dx, int dy);
+BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b);
+BOOL UnionRect(RECT* out, const RECT* a, const RECT* b);

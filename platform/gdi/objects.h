@@ -1,0 +1,134 @@
+// The GDI's own tables: drawing objects and device contexts behind their handles. Used by
+// the GDI calls and by the window layer, which makes device contexts for windows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/core/windef.h"
+#include "platform/gdi/region.h"
+#include "platform/gdi/surface.h"
+
+namespace gdi {
+
+struct PenObject {
+  int style = 0;
+  int width = 0;
+  COLORREF color = 0;
+};
+
+struct BrushObject {
+  COLORREF color = 0;
+  bool hollow = false;
+};
+
+struct FontObject {
+  LONG height = 0;
+  LONG width = 0;
+  LONG escapement = 0;
+  LONG orientation = 0;
+  LONG weight = 0;
+  BYTE italic = 0;
+  BYTE underline = 0;
+  BYTE strikeOut = 0;
+  BYTE charSet = 0;
+  BYTE outPrecision = 0;
+  BYTE clipPrecision = 0;
+  BYTE quality = 0;
+  BYTE pitchAndFamily = 0;
+  std::string face;  // UTF-8
+};
+
+struct BitmapObject {
+  std::shared_ptr<Surface> surface;
+  int bitsPixel = 32;
+  int planes = 1;
+  HDC selectedInto = nullptr;
+};
+
+struct RegionObject {
+  Region region;
+};
+
+struct PaletteEntry {
+  BYTE red = 0;
+  BYTE green = 0;
+  BYTE blue = 0;
+  BYTE flags = 0;
+};
+
+struct PaletteObject {
+  std::vector<PaletteEntry> entries;
+};
+
+using GdiObject =
+    std::variant<PenObject, BrushObject, FontObject, BitmapObject, RegionObject, PaletteObject>;
+
+struct DeviceContext {
+  enum class Kind { Window, Memory, Screen };
+  Kind kind = Kind::Memory;
+  HWND hwnd = nullptr;       // window DCs: the window drawn into
+  HWND topLevel = nullptr;   // window DCs: whose pixels these are
+  std::shared_ptr<Surface> surface;
+  POINT origin;              // surface position of logical (0, 0)
+  // Surface coordinates; none = no limit. `visible` is what drawing honours: the window
+  // system's part (a window's visible area, the update region while painting) and the
+  // program's clip region together.
+  std::optional<Region> systemClip;
+  std::optional<Region> appClip;
+  std::optional<Region> visible;
+  HPEN pen = nullptr;
+  HBRUSH brush = nullptr;
+  HFONT font = nullptr;
+  HBITMAP bitmap = nullptr;
+  HPALETTE palette = nullptr;
+  COLORREF textColor = 0;
+  COLORREF bkColor = 0xFFFFFF;
+  int bkMode = 2;  // OPAQUE
+  POINT position;
+  int bitsPixel = 32;
+  // Bounding box of what was drawn since the last presentation, surface coordinates.
+  std::optional<RECT> dirty;
+};
+
+// Object table. Handles are numbers; lookups of stale or foreign handles fail safely.
+HGDIOBJ AddObject(GdiObject object, bool stock = false);
+GdiObject* FindObject(HGDIOBJ handle);
+template <typename T>
+T* Find(HGDIOBJ handle) {
+  GdiObject* o = FindObject(handle);
+  return o ? std::get_if<T>(o) : nullptr;
+}
+template <typename T, typename H>
+T* Find(H handle) {
+  return Find<T>(reinterpret_cast<HGDIOBJ>(handle));
+}
+// Removes an object without the checks of DeleteObject (used when a window takes over a
+// region).
+void RemoveObject(HGDIOBJ handle);
+size_t LiveObjectCount();  // not counting stock objects
+
+HDC AddDeviceContext(std::unique_ptr<DeviceContext> dc);
+DeviceContext* FindDC(HDC hdc);
+void RemoveDeviceContext(HDC hdc);
+size_t LiveDeviceContextCount();
+
+// Recomputes `visible` after either clip changed.
+void UpdateVisible(DeviceContext& dc);
+// Pixels a DC may touch: its surface clipped by its visible region.
+bool DcCanDraw(const DeviceContext& dc, int sx, int sy);
+// Records that the rectangle (surface coordinates) was drawn.
+void MarkDirty(DeviceContext& dc, const RECT& r);
+
+// Forgets every object, DC and stock object (platform shutdown).
+void ResetAll();
+
+// Display depth the GDI reports for screen-compatible surfaces and BITSPIXEL.
+void SetDisplayBitsPerPixel(int bits);
+int DisplayBitsPerPixel();
+
+}  // namespace gdi

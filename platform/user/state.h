@@ -1,0 +1,183 @@
+// Internal state of the window layer, shared by its source files. Nothing outside
+// platform/user and the backends includes this.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/backend/backend.h"
+#include "platform/core/windef.h"
+#include "platform/gdi/region.h"
+#include "platform/gdi/surface.h"
+#include "platform/user/resources.h"
+
+namespace user::detail {
+
+struct WindowClass {
+  WNDCLASS wc;
+  std::string name;
+};
+
+struct Window {
+  HWND handle = nullptr;
+  const WindowClass* cls = nullptr;
+  WNDPROC proc = nullptr;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  HWND parent = nullptr;  // WS_CHILD: the parent; otherwise the owner (may be null)
+  std::vector<HWND> children;  // top of the sibling z-order first
+  RECT rect;  // window rectangle: screen for top-level windows, parent client for children
+  std::string text;
+  UINT id = 0;
+  HMENU menu = nullptr;
+  gdi::Region update;  // client coordinates
+  bool erase = false;
+  std::optional<gdi::Region> windowRegion;  // window coordinates
+  std::shared_ptr<gdi::Surface> surface;    // top-level windows
+  std::intptr_t userData = 0;
+  bool destroying = false;
+};
+
+struct Timer {
+  HWND hwnd = nullptr;
+  UINT_PTR id = 0;
+  unsigned interval = 0;
+  std::uint64_t due = 0;
+  TIMERPROC proc = nullptr;
+};
+
+// A queued message; raw input still carries screen coordinates and is turned into a
+// window message when it is retrieved.
+struct Queued {
+  MSG msg;
+  bool rawMouse = false;
+  bool rawKey = false;
+};
+
+struct CursorObject {
+  platform::Cursor cursor;
+};
+
+struct IconObject {
+  std::vector<platform::Image> sizes;
+};
+
+struct MenuItem {
+  UINT id = 0;
+  std::string text;
+  UINT flags = 0;  // MF_GRAYED, MF_DISABLED, MF_SEPARATOR, MF_POPUP
+  HMENU submenu = nullptr;
+};
+
+struct MenuObject {
+  std::vector<MenuItem> items;
+  HMENU parent = nullptr;  // submenus belong to their parent menu
+};
+
+struct TrayIcon {
+  HWND hwnd = nullptr;
+  UINT id = 0;
+  UINT callbackMessage = 0;
+  std::string tip;
+  int iconSizes = 0;  // pictures the icon had when added; 0 for no icon
+};
+
+struct State {
+  std::map<std::uintptr_t, std::unique_ptr<Window>> windows;
+  std::vector<HWND> topLevels;  // z-order, front first; topmost windows lead
+  std::map<std::string, WindowClass> classes;
+  std::deque<Queued> queue;
+  std::vector<Timer> timers;
+  bool quitPending = false;
+  int quitCode = 0;
+  HWND desktop = nullptr;
+  HWND active = nullptr;
+  HWND focus = nullptr;
+  HWND capture = nullptr;
+  HCURSOR cursor = nullptr;
+  std::vector<MSG> current;  // messages being handled, innermost last
+  std::uintptr_t nextHandle = 0x10000;
+  std::uintptr_t nextUserObject = 0x20000;
+  std::uintptr_t nextTimerId = 1;
+  DWORD messageTime = 0;
+  std::uint64_t paintsBegun = 0;
+  std::array<bool, 256> keyDown{};
+  std::array<bool, 256> keyToggled{};
+  std::map<std::uintptr_t, CursorObject> cursors;
+  std::map<std::uintptr_t, IconObject> icons;
+  std::map<std::uintptr_t, MenuObject> menus;
+  std::map<std::uintptr_t, std::vector<Accelerator>> accelerators;
+  std::vector<TrayIcon> tray;
+  // Last left click, for double-click detection.
+  HWND lastClickWindow = nullptr;
+  std::uint64_t lastClickTime = 0;
+  POINT lastClickPoint;
+  bool lastClickWasDouble = false;
+};
+
+State& S();
+void ResetState();
+
+Window* Find(HWND hwnd);
+bool IsTopLevel(const Window& w);
+Window* TopLevelOf(Window* w);
+// Non-client insets of a window from its styles (caption, borders, client edge).
+RECT Insets(const Window& w);
+// Position of the window's top-left corner inside its top-level window's pixels.
+POINT WindowOriginInTop(const Window& w);
+POINT ClientOriginInTop(const Window& w);
+SIZE ClientSize(const Window& w);
+// The window and all its ancestors have WS_VISIBLE.
+bool IsReallyVisible(const Window& w);
+
+// Marks the window's whole client area, and those of its descendants, for repainting.
+void InvalidateTree(Window& w, bool erase);
+// What a device context for the window may touch, in top-level pixel coordinates.
+gdi::Region VisibleRegion(const Window& w, bool clientOnly);
+// Hands drawn pixels of the top-level window to the backend.
+void Present(HWND top, const RECT& dirtySurfaceRect);
+
+// Removes timers and queued messages that belong to the window.
+void ForgetWindowMessages(HWND hwnd);
+std::optional<std::uint64_t> NextTimerDue();
+
+// Activation bookkeeping with WM_ACTIVATE to both windows.
+void Activate(HWND hwnd, int how);
+
+}  // namespace user::detail
+
+namespace user {
+
+// ---- Calls for backends: native events become queued messages ----
+// Mouse message (WM_MOUSEMOVE, WM_LBUTTONDOWN, ...) at a screen point over a top-level
+// window; the platform finds the child window, sends the hit test and cursor messages and
+// turns clicks on CS_DBLCLKS windows into double-clicks.
+void InjectMouse(HWND topLevel, UINT message, POINT screen, WPARAM keys);
+// A key went down or up; it becomes a key message (WM_SYSKEY* with Alt or for F10) for the
+// focus window, or the active window when nothing has the focus.
+void InjectKey(int virtualKey, bool down);
+// The window system changed activation (another application was clicked, say).
+void NativeActivated(HWND topLevel, bool active);
+// The window system moved a top-level window (interactive move).
+void NativeMoved(HWND topLevel, POINT topLeft);
+// The window system asks to close a top-level window (its close button, Alt+F4).
+void NativeCloseRequested(HWND topLevel);
+// A click on a tray icon: posts the icon's callback message.
+void DeliverTrayEvent(HWND hwnd, UINT id, UINT mouseMessage);
+// Records the tray icons added; for tests and tools.
+std::vector<detail::TrayIcon> TrayIcons();
+
+// Geometry and pixels of a top-level window, for backends and tools.
+const gdi::Surface* WindowPixels(HWND hwnd);
+const gdi::Region* WindowShape(HWND hwnd);
+DWORD WindowStyle(HWND hwnd);
+DWORD WindowExStyle(HWND hwnd);
+std::vector<HWND> TopLevelWindows();  // z-order, front first
+
+}  // namespace user

@@ -1,0 +1,125 @@
+// The window-system calls the program and the framework make, with their classic names and
+// meanings: windows and their messages, timers, painting, window regions, cursors, icons,
+// menus, accelerators, string resources, message boxes and the tray.
+#pragma once
+
+#include <string>
+
+#include "platform/core/windef.h"
+
+// ---- Window classes and windows ----
+BOOL RegisterClass(const WNDCLASS* wc);
+BOOL GetClassInfo(HINSTANCE instance, const char* className, WNDCLASS* out);
+HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x,
+                    int y, int width, int height, HWND parent, HMENU menuOrId, HINSTANCE instance,
+                    void* param);
+BOOL DestroyWindow(HWND hwnd);
+BOOL IsWindow(HWND hwnd);
+BOOL IsWindowVisible(HWND hwnd);
+BOOL IsChild(HWND parent, HWND hwnd);
+HWND GetParent(HWND hwnd);
+HWND GetDesktopWindow();
+HWND GetTopWindow(HWND parent);
+HWND GetDlgItem(HWND parent, int id);
+int GetDlgCtrlID(HWND hwnd);
+LONG GetWindowLong(HWND hwnd, int index);
+LONG SetWindowLong(HWND hwnd, int index, LONG value);
+std::intptr_t GetWindowUserData(HWND hwnd);
+void SetWindowUserData(HWND hwnd, std::intptr_t data);
+WNDPROC GetWindowProc(HWND hwnd);
+WNDPROC SetWindowProc(HWND hwnd, WNDPROC proc);
+BOOL SetWindowText(HWND hwnd, const char* text);
+int GetWindowText(HWND hwnd, char* buffer, int size);
+std::string GetWindowTextString(HWND hwnd);
+
+BOOL ShowWindow(HWND hwnd, int command);
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+BOOL GetWindowRect(HWND hwnd, RECT* rect);
+BOOL GetClientRect(HWND hwnd, RECT* rect);
+BOOL ClientToScreen(HWND hwnd, POINT* point);
+BOOL ScreenToClient(HWND hwnd, POINT* point);
+int GetSystemMetrics(int index);
+
+HWND GetActiveWindow();
+HWND SetActiveWindow(HWND hwnd);
+HWND GetForegroundWindow();
+BOOL SetForegroundWindow(HWND hwnd);
+HWND GetFocus();
+HWND SetFocus(HWND hwnd);
+HWND GetCapture();
+HWND SetCapture(HWND hwnd);
+BOOL ReleaseCapture();
+short GetKeyState(int virtualKey);
+
+// The window takes the region over: the handle is no longer the caller's.
+int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw);
+// Copies the window's region into an existing region; ERROR when the window has none.
+int GetWindowRgn(HWND hwnd, HRGN region);
+
+// ---- Messages ----
+LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+BOOL GetMessage(MSG* msg, HWND hwnd, UINT first, UINT last);
+constexpr UINT PM_NOREMOVE = 0;
+constexpr UINT PM_REMOVE = 1;
+BOOL PeekMessage(MSG* msg, HWND hwnd, UINT first, UINT last, UINT remove);
+BOOL TranslateMessage(const MSG* msg);
+LRESULT DispatchMessage(const MSG* msg);
+LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+DWORD GetMessageTime();
+// Message currently being handled by a window procedure, for the framework's Default().
+const MSG* GetCurrentMessage();
+
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+BOOL KillTimer(HWND hwnd, UINT_PTR id);
+
+// ---- Painting ----
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
+BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase);
+BOOL ValidateRect(HWND hwnd, const RECT* rect);
+BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);
+BOOL UpdateWindow(HWND hwnd);
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
+HDC GetDC(HWND hwnd);
+HDC GetWindowDC(HWND hwnd);
+int ReleaseDC(HWND hwnd, HDC hdc);
+HWND WindowFromDC(HDC hdc);
+
+// ---- Cursors and icons ----
+HCURSOR LoadCursor(HINSTANCE instance, const char* name);
+BOOL DestroyCursor(HCURSOR cursor);
+HCURSOR SetCursor(HCURSOR cursor);
+HCURSOR GetCursor();
+BOOL GetCursorPos(POINT* point);
+HICON LoadIcon(HINSTANCE instance, const char* name);
+BOOL DestroyIcon(HICON icon);
+
+// ---- Menus and accelerators ----
+HMENU LoadMenu(HINSTANCE instance, const char* name);
+HMENU GetSubMenu(HMENU menu, int position);
+int GetMenuItemCount(HMENU menu);
+UINT GetMenuItemID(HMENU menu, int position);
+UINT GetMenuState(HMENU menu, UINT item, UINT flags);
+int GetMenuString(HMENU menu, UINT item, char* buffer, int size, UINT flags);
+UINT EnableMenuItem(HMENU menu, UINT item, UINT enable);
+BOOL DestroyMenu(HMENU menu);
+BOOL IsMenu(HMENU menu);
+BOOL SetMenu(HWND hwnd, HMENU menu);
+HMENU GetMenu(HWND hwnd);
+BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                    const RECT* ignored);
+
+HACCEL LoadAccelerators(HINSTANCE instance, const char* name);
+BOOL DestroyAcceleratorTable(HACCEL accel);
+int TranslateAccelerator(HWND hwnd, HACCEL accel, MSG* msg);
+
+// ---- Strings, message boxes, shell ----
+int LoadString(HINSTANCE instance, UINT id, char* buffer, int size);
+int MessageBox(HWND owner, const char* text, const char* caption, UINT type);
+BOOL Shell_NotifyIcon(DWORD message, const NOTIFYICONDATAA* data);
+
+HINSTANCE GetModuleHandle(const char* name);

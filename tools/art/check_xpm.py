@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""Check the XPM pictures under res/art/ the way the program will read them.
+
+Every file must be a single C array named after the file, one character
+per pixel, colours given as "K c #RRGGBB" or "K c None", every row exactly
+as wide as the header says and every character declared.  On top of that:
+the *_32 / *_16 icons and the cursors may only use the sixteen VGA colours;
+the cursors are 32x32 with the hot spot (13, 8) on the arrow's black tip,
+and their star never touches the arrow.
+
+    python3 tools/art/check_xpm.py [art-dir]
+
+Prints one line per file and exits non-zero if anything is wrong.
+"""
+
+import os
+import re
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import make_cursors  # noqa: E402  (the arrow art and hot spot live there)
+
+VGA = {"#000000", "#800000", "#008000", "#808000", "#000080", "#800080",
+       "#008080", "#C0C0C0", "#808080", "#FF0000", "#00FF00", "#FFFF00",
+       "#0000FF", "#FF00FF", "#00FFFF", "#FFFFFF"}
+
+
+def parse(path):
+    """Return (name, header numbers, {key: colour}, rows) or raise."""
+    text = open(path).read()
+    lines = text.splitlines()
+    if lines[0] != "/* XPM */":
+        raise ValueError("first line is not /* XPM */")
+    m = re.match(r"static const char \*([A-Za-z_][A-Za-z0-9_]*)\[\] = \{$",
+                 lines[1])
+    if not m:
+        raise ValueError("second line is not the array declaration")
+    name = m.group(1)
+    if lines[-1] != "};":
+        raise ValueError("last line is not };")
+    body = "\n".join(lines[2:-1])
+    if "/*" in body or "//" in body:
+        raise ValueError("comment inside the array")
+    strings = re.findall(r'"([^"\\]*)"', body)
+    # nothing but the strings, commas and newlines
+    if re.sub(r'"[^"\\]*"', "", body).replace(",", "").strip():
+        raise ValueError("stray text between the strings")
+    values = [int(v) for v in strings[0].split()]
+    if len(values) not in (4, 6):
+        raise ValueError("values line should have 4 or 6 numbers")
+    w, h, ncolors, cpp = values[:4]
+    if cpp != 1:
+        raise ValueError("not one character per pixel")
+    colours = {}
+    for line in strings[1:1 + ncolors]:
+        m = re.match(r"^(.) c (#[0-9A-F]{6}|None)$", line)
+        if not m:
+            raise ValueError("bad colour line %r" % line)
+        if m.group(1) in colours:
+            raise ValueError("key %r declared twice" % m.group(1))
+        colours[m.group(1)] = m.group(2)
+    rows = strings[1 + ncolors:]
+    if len(rows) != h:
+        raise ValueError("%d rows, header says %d" % (len(rows), h))
+    for y, row in enumerate(rows):
+        if len(row) != w:
+            raise ValueError("row %d is %d wide, header says %d"
+                             % (y, len(row), w))
+        for ch in row:
+            if ch not in colours:
+                raise ValueError("row %d uses undeclared %r" % (y, ch))
+    return name, values, colours, rows
+
+
+def check_cursor(values, colours, rows):
+    if values[:2] != [32, 32]:
+        raise ValueError("cursor is not 32x32")
+    if values[4:] != [make_cursors.HOT_X, make_cursors.HOT_Y]:
+        raise ValueError("hot spot missing or not (13, 8)")
+    if colours[rows[8][13]] != "#000000":
+        raise ValueError("pixel (13, 8) is not the black arrow tip")
+    arrow = make_cursors.arrow_pixels()
+    want = {"K": "#000000", "W": "#FFFFFF"}
+    for (x, y), k in arrow.items():
+        if colours[rows[y][x]] != want[k]:
+            raise ValueError("arrow pixel (%d, %d) is covered" % (x, y))
+    star = [(x, y) for y in range(32) for x in range(32)
+            if (x, y) not in arrow and colours[rows[y][x]] != "None"]
+    if not star:
+        raise ValueError("no star")
+    for (x, y) in star:
+        for dx in (-1, 0, 1):
+            for dy in (-1, 0, 1):
+                if (x + dx, y + dy) in arrow:
+                    raise ValueError("star touches the arrow at (%d, %d)"
+                                     % (x, y))
+    xs = [x for x, _ in star]
+    ys = [y for _, y in star]
+    return (min(xs) + max(xs)) / 2.0, (min(ys) + max(ys)) / 2.0
+
+
+def main():
+    art = sys.argv[1] if len(sys.argv) > 1 else \
+        os.path.join(HERE, os.pardir, os.pardir, "res", "art")
+    failed = 0
+    for fn in sorted(os.listdir(art)):
+        if not fn.endswith(".xpm"):
+            continue
+        base = fn[:-4]
+        try:
+            name, values, colours, rows = parse(os.path.join(art, fn))
+            if name != base:
+                raise ValueError("array is called %s" % name)
+            used = {colours[ch] for row in rows for ch in row} - {"None"}
+            vga_only = base.startswith("cursor") or not base.endswith("hi")
+            if vga_only and not used <= VGA:
+                raise ValueError("colours outside the VGA sixteen: %s"
+                                 % sorted(used - VGA))
+            extra = ""
+            if base.startswith("cursor"):
+                cx, cy = check_cursor(values, colours, rows)
+                extra = " hot spot (%d, %d), star centre (%g, %g)" % (
+                    values[4], values[5], cx, cy)
+            print("ok   %-18s %dx%d, %d colours%s" % (
+                fn, values[0], values[1], values[2], extra))
+        except (ValueError, IndexError, KeyError) as e:
+            failed += 1
+            print("FAIL %-18s %s" % (fn, e))
+    if failed:
+        sys.exit(1)
+
+
+if __name__ == "__main__":
+    main()
