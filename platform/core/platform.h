@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -21,6 +22,13 @@ Backend& GetBackend();
 constexpr unsigned kDefaultTimerTickMs = 55;
 void SetTimerTick(unsigned ms);
 unsigned TimerTick();
+
+// A filter that sees each message taken from the queue before it is dispatched and may
+// consume it (returns true); the framework uses it for accelerators and the windows' own
+// pre-translation. The platform's loops (PumpPendingMessages, RunModalStep) honour it.
+void SetMessageFilter(std::function<bool(MSG*)> filter);
+// Runs the filter, then translates and dispatches what it did not consume.
+void FilterAndDispatch(MSG* msg);
 
 // Dispatches every message that can be delivered now (posted and input messages, then
 // paints, then due timers) without waiting. Returns how many were dispatched. A WM_QUIT

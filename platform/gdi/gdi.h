@@ -67,6 +67,43 @@ inline BOOL DeleteObject(HBITMAP h) { return DeleteObject(AsGdiObject(h)); }
 inline BOOL DeleteObject(HFONT h) { return DeleteObject(AsGdiObject(h)); }
 inline BOOL DeleteObject(HPALETTE h) { return DeleteObject(AsGdiObject(h)); }
 
+// ---- Palettes ----
+struct PALETTEENTRY {
+  BYTE peRed = 0;
+  BYTE peGreen = 0;
+  BYTE peBlue = 0;
+  BYTE peFlags = 0;
+};
+
+struct LOGPALETTE {
+  WORD palVersion = 0x300;
+  WORD palNumEntries = 0;
+  PALETTEENTRY palPalEntry[1];
+};
+
+// The palette has `palNumEntries` entries starting at palPalEntry (the record is allocated
+// with room for all of them).
+HPALETTE CreatePalette(const LOGPALETTE* palette);
+HPALETTE SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground);
+// Maps the selected palette into the system palette. Only a display with 8 bits per pixel
+// has one; the result is the number of system palette entries that changed.
+UINT RealizePalette(HDC hdc);
+
+// ---- Fonts ----
+constexpr int FW_DONTCARE = 0;
+constexpr int FW_NORMAL = 400;
+constexpr int FW_BOLD = 700;
+constexpr BYTE SHIFTJIS_CHARSET = 128;
+constexpr BYTE OUT_STROKE_PRECIS = 3;
+constexpr BYTE CLIP_DEFAULT_PRECIS = 0;
+constexpr BYTE PROOF_QUALITY = 2;
+constexpr BYTE DEFAULT_PITCH = 0;
+constexpr BYTE FF_DONTCARE = 0;
+
+HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                 DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                 DWORD quality, DWORD pitchAndFamily, const char* face);
+
 // ---- Device contexts ----
 constexpr int BITSPIXEL = 12;
 constexpr int PLANES = 14;

@@ -99,7 +99,10 @@ void MarkDirty(DeviceContext& dc, const RECT& r) {
   d.bottom = std::max(d.bottom, r.bottom);
 }
 
+void ResetPalettes();
+
 void ResetAll() {
+  ResetPalettes();
   Tables& t = T();
   t.objects.clear();
   t.dcs.clear();

@@ -124,7 +124,7 @@ bool DcCanDraw(const DeviceContext& dc, int sx, int sy);
 // Records that the rectangle (surface coordinates) was drawn.
 void MarkDirty(DeviceContext& dc, const RECT& r);
 
-// Forgets every object, DC and stock object (platform shutdown).
+// Forgets every object, DC, stock object and the system palette (platform shutdown).
 void ResetAll();
 
 // Display depth the GDI reports for screen-compatible surfaces and BITSPIXEL.

@@ -24,6 +24,7 @@ namespace {
 struct Session {
   std::unique_ptr<Backend> backend;
   unsigned tick = kDefaultTimerTickMs;
+  std::function<bool(MSG*)> filter;
 };
 
 Session& Current() {
@@ -57,6 +58,7 @@ void Shutdown() {
   }
   ResetState();
   gdi::ResetAll();
+  session.filter = nullptr;
   session.backend.reset();
 }
 
@@ -70,6 +72,14 @@ Backend& GetBackend() {
 void SetTimerTick(unsigned ms) { Current().tick = ms == 0 ? 1 : ms; }
 unsigned TimerTick() { return Current().tick; }
 
+void SetMessageFilter(std::function<bool(MSG*)> filter) { Current().filter = std::move(filter); }
+
+void FilterAndDispatch(MSG* msg) {
+  if (Current().filter && Current().filter(msg)) return;
+  TranslateMessage(msg);
+  DispatchMessage(msg);
+}
+
 int PumpPendingMessages() {
   int count = 0;
   MSG msg;
@@ -79,8 +89,7 @@ int PumpPendingMessages() {
       S().quitCode = static_cast<int>(msg.wParam);
       break;
     }
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
+    FilterAndDispatch(&msg);
     ++count;
   }
   return count;
@@ -94,8 +103,7 @@ void RunModalStep() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
+    FilterAndDispatch(&msg);
     return;
   }
   GetBackend().WaitForEvents(NextTimerDue());
@@ -104,6 +112,14 @@ void RunModalStep() {
 bool QuitPending() { return S().quitPending; }
 
 std::optional<std::uint64_t> NextTimerDue() { return user::detail::NextTimerDue(); }
+
+}  // namespace platform
+
+namespace user {
+void SetMessageSpy(std::function<void(const MSG&)> spy) { detail::S().spy = std::move(spy); }
+}  // namespace user
+
+namespace platform {
 
 }  // namespace platform
 
@@ -196,6 +212,7 @@ LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!w || !w->proc) return 0;
   State& s = S();
   MSG m{hwnd, message, wParam, lParam, s.messageTime, {}};
+  if (s.spy) s.spy(m);
   s.current.push_back(m);
   const LRESULT r = w->proc(hwnd, message, wParam, lParam);
   s.current.pop_back();
@@ -250,6 +267,7 @@ LRESULT DispatchMessage(const MSG* msg) {
   if (!w || !w->proc) return 0;
   State& s = S();
   const std::uint64_t paintsBefore = s.paintsBegun;
+  if (s.spy) s.spy(*msg);
   s.current.push_back(*msg);
   const LRESULT r = w->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
   s.current.pop_back();

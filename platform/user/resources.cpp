@@ -96,8 +96,9 @@ BOOL DestroyCursor(HCURSOR cursor) {
   auto it = s.cursors.find(id);
   if (it == s.cursors.end()) return FALSE;
   if (it->second.cursor.kind == platform::Cursor::Kind::Arrow) return TRUE;  // shared
-  if (s.cursor == cursor) return FALSE;  // the cursor on screen cannot go
-  s.cursors.erase(it);
+  // A cursor destroyed while it is shown leaves the plain arrow on screen.
+  if (s.cursor == cursor) SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  s.cursors.erase(reinterpret_cast<std::uintptr_t>(cursor));
   return TRUE;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -42,6 +43,10 @@ struct Window {
   std::shared_ptr<gdi::Surface> surface;    // top-level windows
   std::intptr_t userData = 0;
   bool destroying = false;
+  // Client size and position last reported with WM_SIZE and WM_MOVE, so that any change,
+  // including one made by a style change, is reported once.
+  SIZE reportedSize{-1, -1};
+  POINT reportedOrigin{-32768, -32768};
 };
 
 struct Timer {
@@ -107,6 +112,7 @@ struct State {
   std::uintptr_t nextTimerId = 1;
   DWORD messageTime = 0;
   std::uint64_t paintsBegun = 0;
+  std::function<void(const MSG&)> spy;
   std::array<bool, 256> keyDown{};
   std::array<bool, 256> keyToggled{};
   std::map<std::uintptr_t, CursorObject> cursors;
@@ -170,6 +176,9 @@ void NativeMoved(HWND topLevel, POINT topLeft);
 void NativeCloseRequested(HWND topLevel);
 // A click on a tray icon: posts the icon's callback message.
 void DeliverTrayEvent(HWND hwnd, UINT id, UINT mouseMessage);
+// Watches every message sent or dispatched, before its window procedure runs; for tests
+// and diagnostics. An empty function removes the spy.
+void SetMessageSpy(std::function<void(const MSG&)> spy);
 // Records the tray icons added; for tests and tools.
 std::vector<detail::TrayIcon> TrayIcons();
 

@@ -61,19 +61,23 @@ void PlaceTopLevel(HWND hwnd, HWND after) {
   order.insert(bandStart(), hwnd);
 }
 
-void SendSizeAndMove(Window& w, const RECT& oldRect, const RECT& oldInsets) {
-  const HWND h = w.handle;
-  const SIZE oldClient{(oldRect.right - oldRect.left) - oldInsets.left - oldInsets.right,
-                       (oldRect.bottom - oldRect.top) - oldInsets.top - oldInsets.bottom};
-  const POINT oldOrigin{oldRect.left + oldInsets.left, oldRect.top + oldInsets.top};
-  const RECT in = Insets(w);
-  const POINT newOrigin{w.rect.left + in.left, w.rect.top + in.top};
-  const SIZE newClient = ClientSize(w);
-  if (!(oldOrigin == newOrigin)) {
-    SendMessage(h, WM_MOVE, 0, MAKELPARAM(newOrigin.x, newOrigin.y));
+// Reports a changed client position or size, as the classic platform does after every
+// change of position, size or frame.
+void SendSizeAndMove(HWND h) {
+  Window* w = Find(h);
+  if (!w) return;
+  const RECT in = Insets(*w);
+  const POINT origin{w->rect.left + in.left, w->rect.top + in.top};
+  if (!(w->reportedOrigin == origin)) {
+    w->reportedOrigin = origin;
+    SendMessage(h, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
+    w = Find(h);
+    if (!w) return;
   }
-  if (IsWindow(h) && !(oldClient == newClient)) {
-    SendMessage(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(newClient.cx, newClient.cy));
+  const SIZE client = ClientSize(*w);
+  if (!(w->reportedSize == client)) {
+    w->reportedSize = client;
+    SendMessage(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.cx, client.cy));
   }
 }
 
@@ -317,14 +321,17 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     DestroyWindow(hwnd);
     return nullptr;
   }
-  Window* created = Find(hwnd);
-  if (!created) return nullptr;
-  const SIZE client = ClientSize(*created);
-  const RECT in = Insets(*created);
-  SendMessage(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.cx, client.cy));
-  if ((created = Find(hwnd))) {
-    const POINT origin{created->rect.left + in.left, created->rect.top + in.top};
-    SendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
+  if (!IsWindow(hwnd)) return nullptr;
+  // The new window learns its size and place, in that order.
+  if (Window* created = Find(hwnd)) {
+    const SIZE client = ClientSize(*created);
+    created->reportedSize = client;
+    SendMessage(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.cx, client.cy));
+  }
+  if (Window* created = Find(hwnd)) {
+    const RECT in = Insets(*created);
+    created->reportedOrigin = POINT{created->rect.left + in.left, created->rect.top + in.top};
+    SendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(created->reportedOrigin.x, created->reportedOrigin.y));
   }
   if ((style & WS_VISIBLE) && IsWindow(hwnd)) ShowWindow(hwnd, SW_SHOW);
   return IsWindow(hwnd) ? hwnd : nullptr;
@@ -390,6 +397,28 @@ HWND GetTopWindow(HWND parent) {
   }
   const Window* w = Find(parent);
   return w && !w->children.empty() ? w->children.front() : nullptr;
+}
+
+HWND GetWindow(HWND hwnd, UINT command) {
+  const Window* w = Find(hwnd);
+  if (!w) return nullptr;
+  switch (command) {
+    case GW_CHILD: return w->children.empty() ? nullptr : w->children.front();
+    case GW_OWNER: return IsTopLevel(*w) ? w->parent : nullptr;
+    case GW_HWNDNEXT: {
+      const std::vector<HWND>* siblings = nullptr;
+      if (IsTopLevel(*w)) {
+        siblings = &S().topLevels;
+      } else if (const Window* p = Find(w->parent)) {
+        siblings = &p->children;
+      }
+      if (!siblings) return nullptr;
+      auto it = std::find(siblings->begin(), siblings->end(), hwnd);
+      if (it == siblings->end() || std::next(it) == siblings->end()) return nullptr;
+      return *std::next(it);
+    }
+    default: return nullptr;
+  }
 }
 
 HWND GetDlgItem(HWND parent, int id) {
@@ -517,7 +546,6 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   Window* w = Find(hwnd);
   if (!w || hwnd == S().desktop) return FALSE;
   const RECT oldRect = w->rect;
-  const RECT oldInsets = (flags & SWP_FRAMECHANGED) ? RECT{} : Insets(*w);
   if (!(flags & SWP_NOMOVE)) {
     const LONG width = w->rect.right - w->rect.left;
     const LONG height = w->rect.bottom - w->rect.top;
@@ -568,19 +596,22 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if ((becameVisible || ((sized || (flags & SWP_FRAMECHANGED)) && !(flags & SWP_NOREDRAW)))) {
     InvalidateTree(*w, true);
   }
-  if (top) {
-    platform::GetBackend().SyncNative(hwnd);
-    if (!(flags & SWP_NOZORDER) && (w->style & WS_VISIBLE)) {
-      platform::GetBackend().RaiseNative(hwnd, !(flags & SWP_NOACTIVATE));
-    }
-  }
-
-  SendSizeAndMove(*w, oldRect, (flags & SWP_FRAMECHANGED) ? Insets(*w) : oldInsets);
+  SendSizeAndMove(hwnd);
   w = Find(hwnd);
   if (!w) return TRUE;
   if (top && !(flags & SWP_NOACTIVATE) && (w->style & WS_VISIBLE) &&
       ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER))) {
     Activate(hwnd, WA_ACTIVE);
+    w = Find(hwnd);
+    if (!w) return TRUE;
+  }
+  // The native window follows last, so that what the handlers above changed (a window
+  // region set on activation, say) is in place before the window appears.
+  if (top) {
+    platform::GetBackend().SyncNative(hwnd);
+    if (!(flags & SWP_NOZORDER) && (w->style & WS_VISIBLE)) {
+      platform::GetBackend().RaiseNative(hwnd, !(flags & SWP_NOACTIVATE));
+    }
   }
   return TRUE;
 }

@@ -107,6 +107,26 @@ HWND HeadlessBackend::TopLevelAt(POINT screen) const {
   return nullptr;
 }
 
+void HeadlessBackend::Log(const std::string& what, HWND hwnd, long extra) {
+  std::string line = what + " " + std::to_string(reinterpret_cast<std::uintptr_t>(hwnd));
+  if (extra >= 0) line += " " + std::to_string(extra);
+  log.push_back(std::move(line));
+}
+
+void HeadlessBackend::DestroyNative(HWND hwnd) {
+  presents.erase(hwnd);
+  shown_.erase(hwnd);
+}
+
+void HeadlessBackend::SyncNative(HWND hwnd) {
+  const bool visible = (user::WindowStyle(hwnd) & WS_VISIBLE) != 0;
+  bool& was = shown_[hwnd];
+  if (visible != was) Log(visible ? "shown" : "hidden", hwnd);
+  was = visible;
+}
+
+void HeadlessBackend::SetNativeShape(HWND hwnd, const gdi::Region*) { Log("shape", hwnd); }
+
 void HeadlessBackend::MouseMove(POINT screen) {
   cursorPos = screen;
   if (HWND top = TopLevelAt(screen)) user::InjectMouse(top, WM_MOUSEMOVE, screen, 0);
@@ -131,6 +151,7 @@ void HeadlessBackend::ClickTray(HWND hwnd, UINT id, UINT mouseMessage) {
 }
 
 bool HeadlessBackend::TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) {
+  Log("tray-add", hwnd, static_cast<long>(id));
   tray.push_back(TrayEntry{hwnd, id, icon, tip});
   return true;
 }
@@ -150,6 +171,7 @@ bool HeadlessBackend::TrayDelete(HWND hwnd, UINT id) {
   auto it = std::find_if(tray.begin(), tray.end(),
                          [&](const TrayEntry& t) { return t.hwnd == hwnd && t.id == id; });
   if (it == tray.end()) return false;
+  Log("tray-delete", hwnd, static_cast<long>(id));
   tray.erase(it);
   return true;
 }

@@ -79,6 +79,9 @@ class HeadlessBackend : public Backend {
   int cursorChanges = 0;
   POINT cursorPos{0, 0};
   std::map<HWND, int> presents;        // pixel hand-overs per window
+  // What the window system was asked, in order: "shown", "hidden", "shape", "tray-add",
+  // "tray-delete", each followed by a space and the window handle (and the tray id).
+  std::vector<std::string> log;
 
   // ---- Backend ----
   std::uint64_t NowMs() override { return now_; }
@@ -89,10 +92,10 @@ class HeadlessBackend : public Backend {
   int ScreenBitsPerPixel() override { return bits_; }
   void GrabScreen(const RECT& area, std::uint32_t* out, int stride) override;
   void CreateNative(HWND) override {}
-  void DestroyNative(HWND hwnd) override { presents.erase(hwnd); }
-  void SyncNative(HWND) override {}
+  void DestroyNative(HWND hwnd) override;
+  void SyncNative(HWND hwnd) override;
   void RaiseNative(HWND, bool) override {}
-  void SetNativeShape(HWND, const gdi::Region*) override {}
+  void SetNativeShape(HWND hwnd, const gdi::Region*) override;
   void Present(HWND hwnd, const gdi::Surface&, const RECT&) override { ++presents[hwnd]; }
   void StartSystemMove(HWND hwnd) override { systemMoves.push_back(hwnd); }
   void SetCursor(const Cursor& c) override {
@@ -109,6 +112,9 @@ class HeadlessBackend : public Backend {
 
  private:
   HWND TopLevelAt(POINT screen) const;
+  void Log(const std::string& what, HWND hwnd, long extra = -1);
+
+  std::map<HWND, bool> shown_;
 
   std::uint64_t now_ = 1000;
   std::uint64_t clockBaseMs_ = 1000;

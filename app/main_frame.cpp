@@ -1,0 +1,145 @@
+#include "app/main_frame.h"
+
+#include "app/my_app.h"
+#include "app/my_doc.h"
+#include "image/dib.h"
+#include "view/my_view.h"
+
+IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
+  ON_WM_DESTROY()
+  ON_WM_QUERYNEWPALETTE()
+  ON_WM_PALETTECHANGED()
+  ON_WM_ACTIVATE()
+  ON_WM_SETCURSOR()
+  ON_WM_TIMER()
+  ON_WM_SHOWWINDOW()
+  ON_WM_MOVE()
+END_MESSAGE_MAP()
+
+CMainFrame::CMainFrame() {
+  for (int i = 0; i < kStarCursorCount; ++i) {
+    m_hCursors[i] = ::LoadCursor(AfxGetResourceHandle(), MAKEINTRESOURCE(IDC_STAR_CURSOR_FIRST + i));
+  }
+  m_hPrevCursor = ::LoadCursor(nullptr, IDC_ARROW);
+  m_nCursorFrame = 1;
+  m_nTimerId = 99;
+}
+
+CMainFrame::~CMainFrame() {
+  ::SetCursor(m_hPrevCursor);
+  for (HCURSOR cursor : m_hCursors) ::DestroyCursor(cursor);
+}
+
+UINT CMainFrame::CursorForStep(int step) {
+  const int k = (step + 1) / 2;
+  return step % 2 == 1 ? static_cast<UINT>(143 + k) : static_cast<UINT>(155 + k);
+}
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
+  CWinApp* app = AfxGetApp();
+  cs.style = static_cast<LONG>(WS_POPUP | WS_SYSMENU);
+  cs.dwExStyle = WS_EX_TOOLWINDOW;
+  // Topmost replaces the tool-window style: such a window has a taskbar entry.
+  if (static_cast<int>(app->GetProfileInt("Config", "TopMostFlg", 0)) != 0) cs.dwExStyle = WS_EX_TOPMOST;
+
+  const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+  const int edge = FrameEdgeForSizeNo(static_cast<int>(app->GetProfileInt("Config", "FrameSizeNo", 3)));
+  int x = 0;
+  int y = 0;
+  if (static_cast<int>(app->GetProfileInt("Config", "BeforePositionFlg", 0)) == 1) {
+    // The saved place is used as it is, even off the screen.
+    y = static_cast<int>(app->GetProfileInt("Config", "BeforePositionPosY", 100));
+    x = static_cast<int>(app->GetProfileInt("Config", "BeforePositionPosX", 100));
+  } else {
+    x = (screenWidth - edge) / 2;
+    y = (screenHeight - edge) / 2;
+  }
+  cs.cx = edge;
+  cs.cy = edge;
+  cs.x = x;
+  cs.y = y;
+  return CFrameWnd::PreCreateWindow(cs);
+}
+
+BOOL CMainFrame::LoadFrame(UINT resourceId, DWORD, CWnd* parent, CCreateContext* context) {
+  const BOOL loaded = CFrameWnd::LoadFrame(resourceId, WS_POPUP, parent, context);
+  if (m_hWnd) {
+    ModifyStyle(WS_CAPTION, 0, SWP_NOZORDER);
+    ModifyStyleEx(WS_EX_CLIENTEDGE, 0, SWP_NOZORDER);
+    SetMenu(nullptr);
+    SetTimer(static_cast<UINT_PTR>(m_nTimerId), 10, nullptr);
+  }
+  return loaded;
+}
+
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TRAY_NOTIFY) GetMyApp()->OnTrayNotify(wParam, lParam);
+  return CFrameWnd::WindowProc(message, wParam, lParam);
+}
+
+BOOL CMainFrame::OnSetCursor(CWnd* wnd, UINT hitTest, UINT message) {
+  if (hitTest != HTCLIENT || GetMyApp()->m_bAboutBoxUp) return CFrameWnd::OnSetCursor(wnd, hitTest, message);
+  HCURSOR cursor = m_hCursors[CursorForStep(m_nCursorFrame) - IDC_STAR_CURSOR_FIRST];
+  HCURSOR previous = ::SetCursor(cursor);
+  if (previous != cursor) m_hPrevCursor = previous;
+  return TRUE;
+}
+
+void CMainFrame::OnTimer(UINT_PTR id) {
+  if (id == static_cast<UINT_PTR>(m_nTimerId)) {
+    if (++m_nCursorFrame == 25) m_nCursorFrame = 1;
+    OnSetCursor(this, HTCLIENT, 0);
+  }
+  CFrameWnd::OnTimer(id);
+}
+
+void CMainFrame::OnDestroy() {
+  CFrameWnd::OnDestroy();
+  KillTimer(static_cast<UINT_PTR>(m_nTimerId));
+  CMyApp* app = GetMyApp();
+  CRect rect;
+  GetWindowRect(&rect);
+  // Saved at every exit, whatever BeforePositionFlg says.
+  app->WriteProfileInt("Config", "BeforePositionPosX", rect.left);
+  app->WriteProfileInt("Config", "BeforePositionPosY", rect.top);
+  const bool round = static_cast<int>(app->GetProfileInt("Config", "CircleEdgeFlg", 0)) != 0;
+  app->DeleteTrayIcon(m_hWnd, round ? IDI_ROUND_WINDOW : IDR_MAINFRAME);
+}
+
+void CMainFrame::RealizeSkyPalette(BOOL background) {
+  auto* view = static_cast<CMyView*>(GetActiveView());
+  if (!view || !view->m_pSkyMapHi) return;
+  CDC* dc = view->GetDC();
+  if (!dc) return;
+  if (view->m_pSkyMapHi->Realize(dc, background) != 0) view->Invalidate(FALSE);
+  view->ReleaseDC(dc);
+}
+
+BOOL CMainFrame::OnQueryNewPalette() {
+  RealizeSkyPalette(TRUE);
+  return CFrameWnd::OnQueryNewPalette();
+}
+
+void CMainFrame::OnPaletteChanged(CWnd* focusWnd) {
+  CFrameWnd::OnPaletteChanged(focusWnd);
+  RealizeSkyPalette(TRUE);
+}
+
+void CMainFrame::OnActivate(UINT state, CWnd* other, BOOL minimized) {
+  CFrameWnd::OnActivate(state, other, minimized);
+  if (state == WA_ACTIVE || state == WA_CLICKACTIVE) RealizeSkyPalette(FALSE);
+}
+
+void CMainFrame::OnShowWindow(BOOL show, UINT status) {
+  CFrameWnd::OnShowWindow(show, status);
+  // Hiding the window, for whatever reason, refreshes the desktop copy behind it.
+  if (!show && GetActiveView()) GetActiveView()->SendMessage(WM_COMMAND, ID_CAPTURE_DESKTOP, 0);
+}
+
+void CMainFrame::OnMove(int x, int y) {
+  CFrameWnd::OnMove(x, y);
+  if (auto* view = static_cast<CMyView*>(GetActiveView())) view->m_bMoved = 1;
+}

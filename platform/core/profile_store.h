@@ -1,0 +1,37 @@
+// Settings file standing in for the per-user registry: an INI file of sections and integer
+// (or text) values. Every write re-reads the file under a lock, changes one value and
+// replaces the file atomically, so a crash never leaves half a file and two running copies
+// never lose each other's values.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class ProfileStore {
+ public:
+  explicit ProfileStore(std::filesystem::path file);
+
+  // The value, or nothing when the file, section or key is missing or the text is not a
+  // decimal signed 32-bit number.
+  std::optional<std::int32_t> ReadInt(std::string_view section, std::string_view key) const;
+  std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;
+  // False when the file could not be written; the old file is then left as it was.
+  bool WriteInt(std::string_view section, std::string_view key, std::int32_t value);
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+  const std::filesystem::path& Path() const { return file_; }
+
+ private:
+  std::filesystem::path file_;
+};
+
+// $XDG_CONFIG_HOME/<company>/<application>.ini, with ~/.config when XDG_CONFIG_HOME is
+// unset or not absolute.
+std::filesystem::path ProfilePathFor(std::string_view company, std::string_view application);
+
+}  // namespace platform

@@ -1,0 +1,273 @@
+// The window outline, the animated pointer, the tray icon and the view's commands.
+#include <cstdio>
+
+#include "platform/core/xpm.h"
+#include "platform/gdi/objects.h"
+#include "program_fixture.h"
+
+namespace {
+
+gdi::Region Ellipse(int w, int h) { return gdi::Region::Ellipse(0, 0, w, h); }
+
+}  // namespace
+
+TEST_F(ProgramTest, SquareWindowHasNoRegion) {
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(user::WindowShape(FrameHwnd()), nullptr);
+  EXPECT_EQ(View()->m_bRgnHeld, 0);
+  EXPECT_EQ(View()->m_bFirstActivation, 0);
+}
+
+TEST_F(ProgramTest, RoundWindowGetsTheInscribedEllipseAtFirstActivation) {
+  WriteSetting("CircleEdgeFlg", 1);
+  ASSERT_TRUE(Start());
+  const gdi::Region* shape = user::WindowShape(FrameHwnd());
+  ASSERT_NE(shape, nullptr);
+  EXPECT_EQ(*shape, Ellipse(150, 150));
+  EXPECT_EQ(View()->m_bRgnHeld, 1);
+  EXPECT_TRUE(::IsWindowVisible(FrameHwnd()));
+  // The region belongs to the window: the view's record no longer names a live region.
+  EXPECT_EQ(gdi::Find<gdi::RegionObject>(View()->m_rgnWindow.m_hObject), nullptr);
+
+  // Activating again later leaves the outline alone.
+  const size_t shapesBefore = std::count_if(backend->log.begin(), backend->log.end(),
+                                            [](const std::string& l) { return l.rfind("shape", 0) == 0; });
+  ::SendMessage(FrameHwnd(), WM_ACTIVATE, WA_INACTIVE, 0);
+  ::SendMessage(FrameHwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+  const size_t shapesAfter = std::count_if(backend->log.begin(), backend->log.end(),
+                                           [](const std::string& l) { return l.rfind("shape", 0) == 0; });
+  EXPECT_EQ(shapesAfter, shapesBefore);
+}
+
+TEST_F(ProgramTest, OnlyCircleFlagOneMakesTheWindowRound) {
+  WriteSetting("CircleEdgeFlg", 2);
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(user::WindowShape(FrameHwnd()), nullptr);
+  // ... while the tray shows the round icon for any value but 0.
+  ASSERT_EQ(backend->tray.size(), 1u);
+  EXPECT_EQ(backend->tray[0].id, IDI_ROUND_WINDOW);
+}
+
+TEST_F(ProgramTest, SizeChangeGivesARoundWindowANewEllipseButNotAfterExit) {
+  WriteSetting("CircleEdgeFlg", 1);
+  ASSERT_TRUE(Start());
+  ::SetWindowPos(FrameHwnd(), nullptr, 0, 0, 275, 275, SWP_NOMOVE | SWP_NOZORDER);
+  platform::PumpPendingMessages();
+  ASSERT_NE(user::WindowShape(FrameHwnd()), nullptr);
+  EXPECT_EQ(*user::WindowShape(FrameHwnd()), Ellipse(275, 275));
+
+  // The exit command makes it square and no later size change rounds it again.
+  View()->SendMessage(WM_COMMAND, ID_EXIT, 0);
+  ASSERT_NE(user::WindowShape(FrameHwnd()), nullptr);
+  EXPECT_EQ(*user::WindowShape(FrameHwnd()), gdi::Region::FromRect(0, 0, 275, 275));
+  EXPECT_EQ(View()->m_bClosing, 1);
+  ::SetWindowPos(FrameHwnd(), nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(*user::WindowShape(FrameHwnd()), gdi::Region::FromRect(0, 0, 275, 275));
+  platform::PumpPendingMessages();
+  EXPECT_TRUE(platform::QuitPending());
+}
+
+TEST_F(ProgramTest, ExitOfASquareWindowGivesItItsRectangle) {
+  ASSERT_TRUE(Start());
+  View()->SendMessage(WM_COMMAND, ID_EXIT, 0);
+  ASSERT_NE(user::WindowShape(FrameHwnd()), nullptr);
+  EXPECT_EQ(*user::WindowShape(FrameHwnd()), gdi::Region::FromRect(0, 0, 150, 150));
+  // WM_CLOSE is posted: nothing has closed yet.
+  EXPECT_TRUE(::IsWindow(FrameHwnd()));
+  platform::PumpPendingMessages();
+  EXPECT_TRUE(platform::QuitPending());
+}
+
+TEST_F(ProgramTest, ViewReleasesEveryDrawingObjectWhenDestroyed) {
+  const size_t before = gdi::LiveObjectCount();
+  ASSERT_TRUE(Start());
+  // Star records would be the view's to free; give it one.
+  View()->m_starTable.push_back(new CStarDataObject);
+  ViewCommand(ID_EXIT);
+  ASSERT_TRUE(platform::QuitPending());
+  EXPECT_EQ(gdi::LiveObjectCount(), before);
+  EXPECT_EQ(gdi::LiveDeviceContextCount(), 0u);
+}
+
+TEST_F(ProgramTest, PointerStarGoesRoundInTwentyFourTicks) {
+  // The step table: odd steps from the first half of the set, even steps from the second.
+  const UINT expected[24] = {144, 156, 145, 157, 146, 158, 147, 159, 148, 160, 149, 161,
+                             150, 162, 151, 163, 152, 164, 153, 165, 154, 166, 155, 167};
+  for (int step = 1; step <= 24; ++step) EXPECT_EQ(CMainFrame::CursorForStep(step), expected[step - 1]) << step;
+
+  ASSERT_TRUE(Start());
+  auto imageOf = [](UINT id) {
+    const auto& lines = ProgramResources().cursors.at(id);
+    return platform::ParseXpm(lines)->image.argb;
+  };
+  EXPECT_EQ(Frame()->m_nCursorFrame, 1);
+  // The 10 ms timer ticks at the 55 ms system tick; each tick shows the next step at once.
+  for (int tick = 1; tick <= 24; ++tick) {
+    backend->Advance(55);
+    const int step = tick % 24 + 1;
+    ASSERT_EQ(Frame()->m_nCursorFrame, step);
+    ASSERT_EQ(backend->cursor.kind, platform::Cursor::Kind::Picture);
+    ASSERT_EQ(backend->cursor.image.argb, imageOf(expected[step - 1])) << "tick " << tick;
+    EXPECT_EQ(backend->cursor.hotspot, (POINT{13, 8}));
+  }
+}
+
+TEST_F(ProgramTest, PointerOverTheWindowIsTheAnimationExceptWhileTheAboutBoxIsUp) {
+  ASSERT_TRUE(Start());
+  backend->MouseMove(POINT{300, 200});
+  platform::PumpPendingMessages();
+  EXPECT_EQ(backend->cursor.kind, platform::Cursor::Kind::Picture);
+
+  app->m_bAboutBoxUp = 1;
+  const int stepBefore = Frame()->m_nCursorFrame;
+  backend->MouseMove(POINT{301, 200});
+  platform::PumpPendingMessages();
+  EXPECT_EQ(backend->cursor.kind, platform::Cursor::Kind::Arrow);
+  backend->Advance(55 * 3);
+  // The count goes on meanwhile.
+  EXPECT_EQ(Frame()->m_nCursorFrame, stepBefore % 24 + 3);
+  EXPECT_EQ(backend->cursor.kind, platform::Cursor::Kind::Arrow);
+}
+
+TEST_F(ProgramTest, TrayIconIdentifiesTheWindowShape) {
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(backend->tray.size(), 1u);
+  EXPECT_EQ(backend->tray[0].hwnd, FrameHwnd());
+  EXPECT_EQ(backend->tray[0].id, IDR_MAINFRAME);
+  EXPECT_EQ(backend->tray[0].tip, "Lumivane");
+  EXPECT_EQ(backend->tray[0].icon.size(), 3u);  // 32 x 32 in two depths and 16 x 16
+  const auto recorded = user::TrayIcons();
+  ASSERT_EQ(recorded.size(), 1u);
+  EXPECT_EQ(recorded[0].callbackMessage, WM_TRAY_NOTIFY);
+}
+
+TEST_F(ProgramTest, TrayTipIsCutTo63Bytes) {
+  ASSERT_TRUE(Start());
+  const std::string longTip(100, 'x');
+  EXPECT_TRUE(app->AddTrayIcon(FrameHwnd(), 7, nullptr, longTip.c_str()));
+  ASSERT_EQ(backend->tray.size(), 2u);
+  EXPECT_EQ(backend->tray[1].tip, std::string(63, 'x'));
+  EXPECT_TRUE(backend->tray[1].icon.empty());
+  EXPECT_TRUE(app->DeleteTrayIcon(FrameHwnd(), 7));
+  // Deleting what is not there fails quietly.
+  EXPECT_FALSE(app->DeleteTrayIcon(FrameHwnd(), 7));
+}
+
+TEST_F(ProgramTest, TrayRightClickOpensMenu183AtThePointerAndItsExitEndsTheProgram) {
+  ASSERT_TRUE(Start());
+  backend->cursorPos = POINT{600, 470};
+  UINT chosen = 0;
+  backend->menuChooser = [&](const std::vector<platform::MenuEntry>& entries, POINT, HWND) {
+    // The last entry is "終了（&X）"; "背景を取り込む(R)" is never greyed in the tray menu.
+    EXPECT_FALSE(entries.front().grayed);
+    chosen = entries.back().id;
+    return chosen;
+  };
+  const HWND frame = FrameHwnd();
+  backend->ClickTray(frame, IDR_MAINFRAME, WM_RBUTTONDOWN);
+  platform::PumpPendingMessages();
+  ASSERT_EQ(backend->menus.size(), 1u);
+  EXPECT_EQ(backend->menus[0].at, (POINT{600, 470}));
+  EXPECT_EQ(backend->menus[0].owner, frame);
+  ASSERT_EQ(backend->menus[0].entries.size(), 12u);
+  EXPECT_EQ(backend->menus[0].entries[0].text, "背景を取り込む(R)");
+  EXPECT_EQ(backend->menus[0].entries[11].text, "終了（&X）");
+  EXPECT_EQ(chosen, ID_EXIT);
+  EXPECT_TRUE(platform::QuitPending());
+  EXPECT_EQ(ReadSetting("BeforePositionPosX"), 245);
+}
+
+TEST_F(ProgramTest, TrayLeftClickBringsTheHiddenWindowBackWhereItWas) {
+  ASSERT_TRUE(Start());
+  ::SetWindowPos(FrameHwnd(), nullptr, 50, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Frame()->ShowWindow(SW_HIDE);
+  ASSERT_FALSE(::IsWindowVisible(FrameHwnd()));
+  backend->ClickTray(FrameHwnd(), IDR_MAINFRAME, WM_LBUTTONDOWN);
+  platform::PumpPendingMessages();
+  EXPECT_TRUE(::IsWindowVisible(FrameHwnd()));
+  EXPECT_EQ(FrameRect().left, 50);
+  EXPECT_EQ(FrameRect().top, 60);
+  EXPECT_EQ(FrameRect().right - FrameRect().left, 150);
+  EXPECT_EQ(::GetActiveWindow(), FrameHwnd());
+  // Other mouse messages do nothing.
+  backend->ClickTray(FrameHwnd(), IDR_MAINFRAME, WM_MOUSEMOVE);
+  platform::PumpPendingMessages();
+  EXPECT_TRUE(backend->menus.empty());
+}
+
+TEST_F(ProgramTest, LeftButtonAnywhereHandsTheMoveToTheWindowSystem) {
+  ASSERT_TRUE(Start());
+  backend->MouseDown(POINT{320, 240});
+  platform::PumpPendingMessages();
+  ASSERT_EQ(backend->systemMoves.size(), 1u);
+  EXPECT_EQ(backend->systemMoves[0], FrameHwnd());
+}
+
+TEST_F(ProgramTest, ViewPaintsBlackUntilTheSkyArrives) {
+  ASSERT_TRUE(Start());
+  const gdi::Surface* pixels = user::WindowPixels(FrameHwnd());
+  ASSERT_NE(pixels, nullptr);
+  ASSERT_EQ(pixels->width, 150);
+  for (std::uint32_t p : pixels->pixels) ASSERT_EQ(p, 0x000000u);
+  EXPECT_EQ(::GetWindowTextString(FrameHwnd()), "Lumivane");
+}
+
+TEST_F(ProgramTest, CtrlNReadsTheSettingsAgainIntoTheSameDocument) {
+  ASSERT_TRUE(Start());
+  CMyDoc* doc = Doc();
+  doc->FrameSizeNo = 5;  // as a double-click would leave it
+  WriteSetting("ShootingStarLevel", 9);
+  backend->Key(VK_CONTROL, true);
+  backend->Key('N', true);
+  backend->Key('N', false);
+  backend->Key(VK_CONTROL, false);
+  platform::PumpPendingMessages();
+  EXPECT_EQ(Doc(), doc);
+  EXPECT_EQ(doc->FrameSizeNo, 3);
+  EXPECT_EQ(doc->ShootingStarLevel, 9);
+  // The window keeps its size.
+  EXPECT_EQ(FrameRect().right - FrameRect().left, 150);
+}
+
+TEST_F(ProgramTest, CtrlSWritesAnEmptyFileAndCtrlOAcceptsAnyFile) {
+  ASSERT_TRUE(Start());
+  const std::string saved = std::string(std::getenv("XDG_CONFIG_HOME")) + "/saved.doc";
+  backend->fileDialogAnswer = [&](const platform::FileDialogRequest& r) -> std::optional<std::string> {
+    return r.open ? std::string("/etc/hostname") : saved;
+  };
+  auto press = [&](int key) {
+    backend->Key(VK_CONTROL, true);
+    backend->Key(key, true);
+    backend->Key(key, false);
+    backend->Key(VK_CONTROL, false);
+    platform::PumpPendingMessages();
+  };
+  press('S');
+  ASSERT_EQ(backend->fileDialogs.size(), 1u);
+  EXPECT_FALSE(backend->fileDialogs[0].open);
+  EXPECT_EQ(backend->fileDialogs[0].title, "名前を付けて保存");
+  ASSERT_TRUE(std::filesystem::exists(saved));
+  EXPECT_EQ(std::filesystem::file_size(saved), 0u);
+
+  const int stepBefore = Doc()->FrameSizeNo;
+  press('O');
+  ASSERT_EQ(backend->fileDialogs.size(), 2u);
+  EXPECT_TRUE(backend->fileDialogs[1].open);
+  EXPECT_EQ(Doc()->GetPathName(), "/etc/hostname");
+  EXPECT_EQ(Doc()->FrameSizeNo, stepBefore);
+  EXPECT_TRUE(::IsWindowVisible(FrameHwnd()));
+}
+
+TEST_F(ProgramTest, OpeningAMissingFileReportsItAndKeepsTheDocument) {
+  ASSERT_TRUE(Start());
+  backend->fileDialogAnswer = [](const platform::FileDialogRequest&) -> std::optional<std::string> {
+    return std::string("/nonexistent/file.doc");
+  };
+  backend->Key(VK_CONTROL, true);
+  backend->Key('O', true);
+  platform::PumpPendingMessages();
+  ASSERT_EQ(backend->messageBoxes.size(), 1u);
+  EXPECT_EQ(backend->messageBoxes[0].text, "ﾄﾞｷｭﾒﾝﾄを開くことができません。");
+  EXPECT_EQ(backend->messageBoxes[0].caption, "Lumivane");
+  EXPECT_TRUE(::IsWindow(FrameHwnd()));
+}
