@@ -1,5 +1,8 @@
 // The program's entry: the desktop backend, the resources, the framework's main loop.
 #include <QApplication>
+#include <QSocketNotifier>
+#include <signal.h>
+#include <unistd.h>
 
 #include "app/my_app.h"
 #include "platform/backend/qt/qt_backend.h"
@@ -10,8 +13,44 @@
 // The one application object, made before the framework's entry runs.
 CMyApp theApp;
 
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminate(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &byte, 1);
+}
+
+// A request to end (logout, kill) closes the program the ordinary way, so that its
+// settings are saved and its tray icon goes away.
+void CloseOnTerminationSignals(QSocketNotifier& notifier) {
+  QObject::connect(&notifier, &QSocketNotifier::activated, [] {
+    char byte = 0;
+    [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &byte, 1);
+    if (CWnd* main = AfxGetMainWnd()) {
+      main->PostMessage(WM_CLOSE);
+    } else {
+      ::PostQuitMessage(0);
+    }
+  });
+  struct sigaction action {};
+  action.sa_handler = OnTerminate;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Pixels are the program's own: no scaling between its drawing and the screen.
+  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   QApplication qt(argc, argv);
+  if (pipe(g_signalPipe) != 0) return 1;
+  QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+  CloseOnTerminationSignals(notifier);
   platform::Initialize(std::make_unique<platform::QtBackend>(qt));
   user::RegisterResources(&ProgramResources());
   const int code = AfxWinMain(argc, argv);

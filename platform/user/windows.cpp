@@ -609,7 +609,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   // region set on activation, say) is in place before the window appears.
   if (top) {
     platform::GetBackend().SyncNative(hwnd);
-    if (!(flags & SWP_NOZORDER) && (w->style & WS_VISIBLE)) {
+    if (!(flags & SWP_NOZORDER) && insertAfter != HWND_BOTTOM && (w->style & WS_VISIBLE)) {
       platform::GetBackend().RaiseNative(hwnd, !(flags & SWP_NOACTIVATE));
     }
   }

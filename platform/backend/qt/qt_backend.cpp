@@ -1,0 +1,477 @@
+#include "platform/backend/qt/qt_backend.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFileDialog>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QRegion>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <QWindow>
+#include <ctime>
+
+#include "platform/backend/qt/x11_window_state.h"
+#include "platform/core/platform.h"
+#include "platform/gdi/region.h"
+#include "platform/gdi/surface.h"
+#include "platform/user/state.h"
+#include "platform/user/user.h"
+
+namespace platform {
+
+namespace {
+
+QImage ToQImage(const Image& picture) {
+  QImage img(picture.width, picture.height, QImage::Format_ARGB32);
+  for (int y = 0; y < picture.height; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
+    for (int x = 0; x < picture.width; ++x) row[x] = picture.argb[static_cast<size_t>(y) * picture.width + x];
+  }
+  return img;
+}
+
+int VirtualKeyFor(int key) {
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return '0' + (key - Qt::Key_0);
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
+  switch (key) {
+    case Qt::Key_Shift: return VK_SHIFT;
+    case Qt::Key_Control: return VK_CONTROL;
+    case Qt::Key_Alt: return VK_MENU;
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Tab: return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Insert: return VK_INSERT;
+    case Qt::Key_Delete: return VK_DELETE;
+    default: return 0;
+  }
+}
+
+UINT ButtonMessage(Qt::MouseButton button, bool down) {
+  switch (button) {
+    case Qt::LeftButton: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    case Qt::RightButton: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    case Qt::MiddleButton: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    default: return 0;
+  }
+}
+
+WPARAM KeysOf(const QMouseEvent* e) {
+  WPARAM keys = 0;
+  if (e->buttons() & Qt::LeftButton) keys |= MK_LBUTTON;
+  if (e->buttons() & Qt::RightButton) keys |= MK_RBUTTON;
+  if (e->modifiers() & Qt::ShiftModifier) keys |= MK_SHIFT;
+  if (e->modifiers() & Qt::ControlModifier) keys |= MK_CONTROL;
+  return keys;
+}
+
+POINT GlobalPoint(const QMouseEvent* e) {
+  const QPoint p = e->globalPosition().toPoint();
+  return POINT{p.x(), p.y()};
+}
+
+}  // namespace
+
+// A top-level window of the program on the desktop. It shows the pixels the platform drew
+// and turns the desktop's events into the platform's input.
+class NativeWindow : public QWidget {
+ public:
+  NativeWindow(QtBackend& backend, HWND hwnd) : QWidget(nullptr), backend_(backend), hwnd_(hwnd) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+  }
+
+  HWND Handle() const { return hwnd_; }
+
+  void Show(const RECT& rect, bool toolWindow, bool topmost, bool captioned) {
+    const bool wasVisible = isVisible();
+    Qt::WindowFlags flags = Qt::Window;
+    if (!captioned) flags |= Qt::FramelessWindowHint;
+    if (!x11::Available()) {
+      // Without X the hints come from Qt's own flags.
+      if (toolWindow) flags |= Qt::Tool;
+      if (topmost) flags |= Qt::WindowStaysOnTopHint;
+    }
+    if (windowFlags() != flags) setWindowFlags(flags);
+    setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    if (x11::Available()) {
+      // The property must be on the window before the window manager maps it.
+      x11::SetWindowStates(static_cast<unsigned long>(winId()), wasVisible && isVisible(), toolWindow, topmost);
+    }
+    if (!wasVisible || !isVisible()) show();
+  }
+
+  void Present(const gdi::Surface& pixels, const RECT& dirty) {
+    if (image_.width() != pixels.width || image_.height() != pixels.height) {
+      image_ = QImage(pixels.width, pixels.height, QImage::Format_RGB32);
+      image_.fill(Qt::black);
+    }
+    const int left = std::max<int>(0, dirty.left);
+    const int top = std::max<int>(0, dirty.top);
+    const int right = std::min<int>(pixels.width, dirty.right);
+    const int bottom = std::min<int>(pixels.height, dirty.bottom);
+    for (int y = top; y < bottom; ++y) {
+      auto* row = reinterpret_cast<std::uint32_t*>(image_.scanLine(y));
+      const std::uint32_t* src = pixels.Row(y);
+      for (int x = left; x < right; ++x) row[x] = 0xFF000000u | src[x];
+    }
+    update(QRect(left, top, right - left, bottom - top));
+  }
+
+  bool StartMove() {
+    if (windowHandle() && windowHandle()->startSystemMove()) return true;
+    // The window system cannot move it: follow the pointer ourselves until release.
+    dragging_ = true;
+    dragStart_ = QCursor::pos();
+    windowStart_ = pos();
+    return true;
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override {
+    QPainter p(this);
+    if (image_.isNull()) {
+      p.fillRect(e->rect(), Qt::black);
+    } else {
+      p.drawImage(e->rect(), image_, e->rect());
+    }
+  }
+
+  void mousePressEvent(QMouseEvent* e) override {
+    if (const UINT m = ButtonMessage(e->button(), true)) user::InjectMouse(hwnd_, m, GlobalPoint(e), KeysOf(e));
+  }
+
+  // The platform makes double-clicks out of two presses, as the classic platform does.
+  void mouseDoubleClickEvent(QMouseEvent* e) override { mousePressEvent(e); }
+
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    dragging_ = false;
+    if (const UINT m = ButtonMessage(e->button(), false)) user::InjectMouse(hwnd_, m, GlobalPoint(e), KeysOf(e));
+  }
+
+  void mouseMoveEvent(QMouseEvent* e) override {
+    if (dragging_) {
+      move(windowStart_ + (QCursor::pos() - dragStart_));
+      return;
+    }
+    user::InjectMouse(hwnd_, WM_MOUSEMOVE, GlobalPoint(e), KeysOf(e));
+  }
+
+  void keyPressEvent(QKeyEvent* e) override {
+    if (const int vk = VirtualKeyFor(e->key())) user::InjectKey(vk, true);
+  }
+
+  void keyReleaseEvent(QKeyEvent* e) override {
+    if (e->isAutoRepeat()) return;
+    if (const int vk = VirtualKeyFor(e->key())) user::InjectKey(vk, false);
+  }
+
+  void moveEvent(QMoveEvent*) override {
+    const QRect g = geometry();
+    user::NativeMoved(hwnd_, POINT{g.x(), g.y()});
+  }
+
+  void closeEvent(QCloseEvent* e) override {
+    // The program decides: the close request becomes the system menu's close command.
+    e->ignore();
+    user::NativeCloseRequested(hwnd_);
+  }
+
+  void changeEvent(QEvent* e) override {
+    if (e->type() == QEvent::ActivationChange) user::NativeActivated(hwnd_, isActiveWindow());
+    QWidget::changeEvent(e);
+  }
+
+  void enterEvent(QEnterEvent*) override { backend_.PointerEntered(this); }
+  void leaveEvent(QEvent*) override { backend_.PointerLeft(this); }
+
+ private:
+  QtBackend& backend_;
+  HWND hwnd_;
+  QImage image_;
+  bool dragging_ = false;
+  QPoint dragStart_;
+  QPoint windowStart_;
+};
+
+QtBackend::QtBackend(QApplication& app) : app_(app) {
+  app_.setQuitOnLastWindowClosed(false);
+  clock_.start();
+  wake_.setSingleShot(true);
+}
+
+QtBackend::~QtBackend() {
+  tray_.clear();
+  for (auto& [hwnd, window] : windows_) delete window;
+}
+
+std::uint64_t QtBackend::NowMs() { return static_cast<std::uint64_t>(clock_.elapsed()) + 1000; }
+
+std::int64_t QtBackend::EpochSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+LocalTime QtBackend::Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+void QtBackend::WaitForEvents(std::optional<std::uint64_t> deadlineMs) {
+  if (deadlineMs) {
+    const std::uint64_t now = NowMs();
+    if (*deadlineMs <= now) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents);
+      return;
+    }
+    wake_.start(static_cast<int>(std::min<std::uint64_t>(*deadlineMs - now, 1u << 30)));
+  }
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  wake_.stop();
+}
+
+SIZE QtBackend::ScreenSize() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return SIZE{640, 480};
+  return SIZE{screen->geometry().width(), screen->geometry().height()};
+}
+
+int QtBackend::ScreenBitsPerPixel() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int depth = screen ? screen->depth() : 32;
+  return depth >= 24 ? 32 : depth;
+}
+
+void QtBackend::GrabScreen(const RECT& area, std::uint32_t* out, int stride) {
+  const int w = area.right - area.left;
+  const int h = area.bottom - area.top;
+  QImage shot;
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    shot = screen->grabWindow(0, area.left, area.top, w, h).toImage().convertToFormat(QImage::Format_RGB32);
+  }
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      std::uint32_t p = 0;
+      // Parts off the screen stay black.
+      const int sx = area.left + x;
+      const int sy = area.top + y;
+      if (!shot.isNull() && x < shot.width() && y < shot.height() && sx >= 0 && sy >= 0) {
+        p = reinterpret_cast<const std::uint32_t*>(shot.constScanLine(y))[x] & 0xFFFFFF;
+      }
+      out[static_cast<size_t>(y) * stride + x] = p;
+    }
+  }
+}
+
+NativeWindow* QtBackend::Find(HWND hwnd) const {
+  auto it = windows_.find(hwnd);
+  return it == windows_.end() ? nullptr : it->second;
+}
+
+void QtBackend::CreateNative(HWND hwnd) {
+  if (Find(hwnd)) return;
+  auto* w = new NativeWindow(*this, hwnd);
+  windows_[hwnd] = w;
+}
+
+void QtBackend::DestroyNative(HWND hwnd) {
+  NativeWindow* w = Find(hwnd);
+  if (!w) return;
+  if (hovered_ == w) hovered_ = nullptr;
+  windows_.erase(hwnd);
+  w->hide();
+  w->deleteLater();
+}
+
+void QtBackend::SyncNative(HWND hwnd) {
+  NativeWindow* w = Find(hwnd);
+  if (!w) return;
+  const DWORD style = user::WindowStyle(hwnd);
+  const DWORD ex = user::WindowExStyle(hwnd);
+  RECT r;
+  ::GetWindowRect(hwnd, &r);
+  const QString title = QString::fromStdString(::GetWindowTextString(hwnd));
+  if (w->windowTitle() != title) w->setWindowTitle(title);
+  if (style & WS_VISIBLE) {
+    w->Show(r, (ex & WS_EX_TOOLWINDOW) != 0, (ex & WS_EX_TOPMOST) != 0, (style & WS_CAPTION) == WS_CAPTION);
+  } else {
+    w->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    if (w->isVisible()) w->hide();
+  }
+}
+
+void QtBackend::RaiseNative(HWND hwnd, bool activate) {
+  NativeWindow* w = Find(hwnd);
+  if (!w || !w->isVisible()) return;
+  w->raise();
+  if (activate) w->activateWindow();
+}
+
+void QtBackend::SetNativeShape(HWND hwnd, const gdi::Region* region) {
+  NativeWindow* w = Find(hwnd);
+  if (!w) return;
+  if (!region) {
+    w->clearMask();
+    return;
+  }
+  QRegion mask;
+  std::vector<QRect> rects;
+  for (const RECT& r : region->Rects()) rects.emplace_back(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  mask.setRects(rects.data(), static_cast<int>(rects.size()));
+  // An empty region would hide the window entirely, as the classic platform does.
+  w->setMask(mask.isEmpty() ? QRegion(0, 0, 0, 0) : mask);
+}
+
+void QtBackend::Present(HWND hwnd, const gdi::Surface& pixels, const RECT& dirty) {
+  if (NativeWindow* w = Find(hwnd)) w->Present(pixels, dirty);
+}
+
+void QtBackend::StartSystemMove(HWND hwnd) {
+  if (NativeWindow* w = Find(hwnd)) w->StartMove();
+}
+
+const QCursor& QtBackend::CursorFor(const Cursor& cursor) {
+  std::size_t hash = static_cast<std::size_t>(cursor.kind) * 1000003u + static_cast<std::size_t>(cursor.hotspot.x) * 131u +
+                     static_cast<std::size_t>(cursor.hotspot.y);
+  for (std::uint32_t p : cursor.image.argb) hash = hash * 1099511628211ull ^ p;
+  if (!shownCursor_ || hash != shownCursorHash_) {
+    switch (cursor.kind) {
+      case Cursor::Kind::Hidden: shownCursor_ = std::make_unique<QCursor>(Qt::BlankCursor); break;
+      case Cursor::Kind::Arrow: shownCursor_ = std::make_unique<QCursor>(Qt::ArrowCursor); break;
+      case Cursor::Kind::Picture:
+        shownCursor_ = std::make_unique<QCursor>(QPixmap::fromImage(ToQImage(cursor.image)), cursor.hotspot.x,
+                                                 cursor.hotspot.y);
+        break;
+    }
+    shownCursorHash_ = hash;
+  }
+  return *shownCursor_;
+}
+
+void QtBackend::SetCursor(const Cursor& cursor) {
+  cursor_ = cursor;
+  // The shape belongs to the window under the pointer, as on the classic platform.
+  if (hovered_) hovered_->setCursor(CursorFor(cursor_));
+}
+
+void QtBackend::PointerEntered(NativeWindow* window) { hovered_ = window; }
+
+void QtBackend::PointerLeft(NativeWindow* window) {
+  if (hovered_ == window) hovered_ = nullptr;
+}
+
+POINT QtBackend::CursorPos() {
+  const QPoint p = QCursor::pos();
+  return POINT{p.x(), p.y()};
+}
+
+bool QtBackend::TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) {
+  const auto key = std::make_pair(hwnd, id);
+  if (tray_.count(key)) return false;
+  auto tray = std::make_unique<QSystemTrayIcon>();
+  QIcon qicon;
+  for (const Image& picture : icon) qicon.addPixmap(QPixmap::fromImage(ToQImage(picture)));
+  tray->setIcon(qicon);
+  tray->setToolTip(QString::fromStdString(tip));
+  QObject::connect(tray.get(), &QSystemTrayIcon::activated, [hwnd, id](QSystemTrayIcon::ActivationReason why) {
+    if (why == QSystemTrayIcon::Trigger) user::DeliverTrayEvent(hwnd, id, WM_LBUTTONDOWN);
+    if (why == QSystemTrayIcon::Context) user::DeliverTrayEvent(hwnd, id, WM_RBUTTONDOWN);
+  });
+  tray->show();
+  tray_[key] = std::move(tray);
+  return true;
+}
+
+bool QtBackend::TrayModify(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) {
+  auto it = tray_.find(std::make_pair(hwnd, id));
+  if (it == tray_.end()) return false;
+  QIcon qicon;
+  for (const Image& picture : icon) qicon.addPixmap(QPixmap::fromImage(ToQImage(picture)));
+  it->second->setIcon(qicon);
+  it->second->setToolTip(QString::fromStdString(tip));
+  return true;
+}
+
+bool QtBackend::TrayDelete(HWND hwnd, UINT id) {
+  auto it = tray_.find(std::make_pair(hwnd, id));
+  if (it == tray_.end()) return false;
+  it->second->hide();
+  tray_.erase(it);
+  return true;
+}
+
+namespace {
+
+void FillMenu(QMenu& menu, const std::vector<MenuEntry>& entries) {
+  for (const MenuEntry& e : entries) {
+    switch (e.kind) {
+      case MenuEntry::Kind::Separator: menu.addSeparator(); break;
+      case MenuEntry::Kind::Submenu: {
+        QMenu* sub = menu.addMenu(QString::fromStdString(e.text));
+        FillMenu(*sub, e.children);
+        sub->setEnabled(!e.grayed);
+        break;
+      }
+      case MenuEntry::Kind::Command: {
+        QAction* a = menu.addAction(QString::fromStdString(e.text));
+        a->setData(e.id);
+        a->setEnabled(!e.grayed);
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+UINT QtBackend::TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND) {
+  QMenu menu;
+  FillMenu(menu, entries);
+  UINT chosen = 0;
+  QObject::connect(&menu, &QMenu::triggered, [&chosen](QAction* a) { chosen = a->data().toUInt(); });
+  menu.popup(QPoint(at.x, at.y));
+  // Modal like the classic menu: the program's messages keep flowing meanwhile.
+  while (menu.isVisible()) RunModalStep();
+  QCoreApplication::processEvents();
+  return chosen;
+}
+
+std::optional<std::string> QtBackend::FileDialog(const FileDialogRequest& request) {
+  QFileDialog dialog(Find(request.owner), QString::fromStdString(request.title));
+  dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  if (!request.initialName.empty()) dialog.selectFile(QString::fromStdString(request.initialName));
+  dialog.setWindowModality(Qt::ApplicationModal);
+  dialog.open();
+  while (dialog.isVisible()) RunModalStep();
+  if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+int QtBackend::MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+  QMessageBox box((type & MB_ICONEXCLAMATION) ? QMessageBox::Warning : QMessageBox::NoIcon,
+                  QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok, Find(owner));
+  box.setWindowModality(Qt::ApplicationModal);
+  box.open();
+  while (box.isVisible()) RunModalStep();
+  return IDOK;
+}
+
+}  // namespace platform

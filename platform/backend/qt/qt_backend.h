@@ -1,0 +1,70 @@
+// The desktop backend: one frameless Qt window per top-level window, presenting the pixels
+// the platform layer drew; the system tray, popup menus, file dialogs and message boxes
+// through Qt; the window manager's interactive move; the screen for desktop copies.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <map>
+#include <memory>
+#include <unordered_map>
+
+#include "platform/backend/backend.h"
+
+class QApplication;
+class QCursor;
+class QSystemTrayIcon;
+
+namespace platform {
+
+class NativeWindow;
+
+class QtBackend : public Backend {
+ public:
+  explicit QtBackend(QApplication& app);
+  ~QtBackend() override;
+
+  std::uint64_t NowMs() override;
+  std::int64_t EpochSeconds() override;
+  LocalTime Now() override;
+  void WaitForEvents(std::optional<std::uint64_t> deadlineMs) override;
+  SIZE ScreenSize() override;
+  int ScreenBitsPerPixel() override;
+  void GrabScreen(const RECT& area, std::uint32_t* out, int stride) override;
+  void CreateNative(HWND hwnd) override;
+  void DestroyNative(HWND hwnd) override;
+  void SyncNative(HWND hwnd) override;
+  void RaiseNative(HWND hwnd, bool activate) override;
+  void SetNativeShape(HWND hwnd, const gdi::Region* region) override;
+  void Present(HWND hwnd, const gdi::Surface& pixels, const RECT& dirty) override;
+  void StartSystemMove(HWND hwnd) override;
+  void SetCursor(const Cursor& cursor) override;
+  POINT CursorPos() override;
+  bool TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) override;
+  bool TrayModify(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) override;
+  bool TrayDelete(HWND hwnd, UINT id) override;
+  UINT TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND owner) override;
+  std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
+  int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
+
+  // The pointer entered or left one of the program's windows (the window shows the
+  // current cursor while the pointer is over it).
+  void PointerEntered(NativeWindow* window);
+  void PointerLeft(NativeWindow* window);
+
+ private:
+  NativeWindow* Find(HWND hwnd) const;
+  const QCursor& CursorFor(const Cursor& cursor);
+
+  QApplication& app_;
+  QElapsedTimer clock_;
+  QTimer wake_;
+  std::unordered_map<HWND, NativeWindow*> windows_;
+  std::map<std::pair<HWND, UINT>, std::unique_ptr<QSystemTrayIcon>> tray_;
+  NativeWindow* hovered_ = nullptr;
+  Cursor cursor_;
+  std::unique_ptr<QCursor> shownCursor_;
+  std::size_t shownCursorHash_ = 0;
+};
+
+}  // namespace platform

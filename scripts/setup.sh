@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lumivane needs to build, run and test, when any is missing.
+# Safe to run again: it does nothing when everything is there. Uses sudo when not root.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libpng-dev
+  libgtest-dev libbenchmark-dev
+  fonts-ipafont-gothic fonts-ipafont-mincho
+  xvfb xauth openbox trayer xdotool x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,346 @@
+// The real program on a real X desktop: an Xvfb server of its own with the openbox window
+// manager and the trayer tray host, looked at with Xlib and driven with xdotool.
+// gtest and the program's headers go before Xlib, whose macros (None, Bool) clash.
+#include <gtest/gtest.h>
+#include "platform/core/profile_store.h"
+#include "platform/gdi/region.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/extensions/shape.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}, int keepFd = -1) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    for (const std::string& e : env) putenv(strdup(e.c_str()));
+    const int devnull = open("/dev/null", O_RDWR);
+    dup2(devnull, 0);
+    dup2(devnull, 1);
+    if (!getenv("LUMIVANE_E2E_VERBOSE")) dup2(devnull, 2);
+    for (int fd = 3; fd < 256; ++fd) {
+      if (fd != keepFd) close(fd);
+    }
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+bool WaitUntil(const std::function<bool()>& ok, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end) {
+    if (ok()) return true;
+    std::this_thread::sleep_for(50ms);
+  }
+  return ok();
+}
+
+// Exit status of a child, or nothing if it is still running after the limit.
+std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds limit) {
+  std::optional<int> status;
+  WaitUntil(
+      [&] {
+        int s = 0;
+        if (waitpid(pid, &s, WNOHANG) == pid) status = WIFEXITED(s) ? WEXITSTATUS(s) : 128 + WTERMSIG(s);
+        return status.has_value();
+      },
+      limit);
+  return status;
+}
+
+void Stop(pid_t pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  if (!WaitForExit(pid, 3s)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+}
+
+std::vector<Atom> AtomList(Display* d, Window w, const char* property) {
+  std::vector<Atom> out;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(d, w, XInternAtom(d, property, False), 0, 1024, False, AnyPropertyType, &type, &format,
+                         &count, &after, &data) == Success &&
+      data && format == 32) {
+    const auto* values = reinterpret_cast<const unsigned long*>(data);
+    out.assign(values, values + count);
+  }
+  if (data) XFree(data);
+  return out;
+}
+
+bool HasState(Display* d, Window w, const char* state) {
+  const Atom want = XInternAtom(d, state, False);
+  for (Atom a : AtomList(d, w, "_NET_WM_STATE")) {
+    if (a == want) return true;
+  }
+  return false;
+}
+
+std::string ClassOf(Display* d, Window w) {
+  XClassHint hint{};
+  if (!XGetClassHint(d, w, &hint)) return {};
+  std::string name = hint.res_name ? hint.res_name : "";
+  if (hint.res_name) XFree(hint.res_name);
+  if (hint.res_class) XFree(hint.res_class);
+  return name;
+}
+
+struct Geometry {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+Geometry GeometryOf(Display* d, Window w) {
+  XWindowAttributes a{};
+  XGetWindowAttributes(d, w, &a);
+  Window child = 0;
+  Geometry g;
+  XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, &g.x, &g.y, &child);
+  g.width = a.width;
+  g.height = a.height;
+  return g;
+}
+
+void Walk(Display* d, Window w, const std::function<void(Window, Window)>& visit, Window parent = 0) {
+  visit(w, parent);
+  Window root = 0, up = 0;
+  Window* children = nullptr;
+  unsigned int n = 0;
+  if (!XQueryTree(d, w, &root, &up, &children, &n)) return;
+  std::vector<Window> list(children, children + n);
+  if (children) XFree(children);
+  for (Window c : list) Walk(d, c, visit, w);
+}
+
+void Shell(const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; }
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    xvfb_ = Spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
+                   std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24", "-nolisten", "tcp"},
+                  {}, pipeFds[1]);
+    close(pipeFds[1]);
+    char number[32] = {};
+    const ssize_t n = read(pipeFds[0], number, sizeof number - 1);
+    close(pipeFds[0]);
+    ASSERT_GT(n, 0) << "Xvfb did not start";
+    display_ = ":" + std::string(number, static_cast<size_t>(n - (number[n - 1] == '\n' ? 1 : 0)));
+    setenv("DISPLAY", display_.c_str(), 1);
+    ASSERT_TRUE(WaitUntil([] { return (x_ = XOpenDisplay(display_.c_str())) != nullptr; }, 10s));
+
+    openbox_ = Spawn({"openbox"});
+    ASSERT_TRUE(WaitUntil([] { return !AtomList(x_, DefaultRootWindow(x_), "_NET_SUPPORTING_WM_CHECK").empty(); }, 10s))
+        << "openbox did not start";
+    trayer_ = Spawn({"trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width", "120",
+                     "--heighttype", "pixel", "--height", "24", "--transparent", "false"});
+    const Atom tray = XInternAtom(x_, "_NET_SYSTEM_TRAY_S0", False);
+    ASSERT_TRUE(WaitUntil([&] { return XGetSelectionOwner(x_, tray) != 0; }, 10s)) << "trayer did not start";
+  }
+
+  static void TearDownTestSuite() {
+    if (x_) XCloseDisplay(x_);
+    x_ = nullptr;
+    Stop(trayer_);
+    Stop(openbox_);
+    Stop(xvfb_);
+  }
+
+  void SetUp() override {
+    char pattern[] = "/tmp/lumivane-e2e-XXXXXX";
+    config_ = mkdtemp(pattern);
+  }
+
+  void TearDown() override {
+    Stop(program_);
+    program_ = -1;
+    fs::remove_all(config_);
+  }
+
+  fs::path SettingsFile() const { return fs::path(config_) / "Orvant" / "Lumivane.ini"; }
+
+  void Setting(const char* name, int value) {
+    ASSERT_TRUE(platform::ProfileStore(SettingsFile()).WriteInt("Config", name, value));
+  }
+
+  std::optional<int> ReadSetting(const char* name) const {
+    return platform::ProfileStore(SettingsFile()).ReadInt("Config", name);
+  }
+
+  // Starts the program and waits for its window to be mapped; returns that window.
+  Window StartProgram() {
+    program_ = Spawn({LV_PROGRAM_PATH}, {"XDG_CONFIG_HOME=" + config_, "DISPLAY=" + display_});
+    Window found = 0;
+    WaitUntil(
+        [&] {
+          XSync(x_, False);
+          for (Atom w : AtomList(x_, DefaultRootWindow(x_), "_NET_CLIENT_LIST")) {
+            XWindowAttributes a{};
+            if (ClassOf(x_, w) == "Lumivane" && XGetWindowAttributes(x_, w, &a) && a.map_state == IsViewable &&
+                a.width >= 100) {
+              found = w;
+            }
+          }
+          return found != 0;
+        },
+        10s);
+    // Give the first paint and the tray a moment.
+    std::this_thread::sleep_for(300ms);
+    return found;
+  }
+
+  // The program's icon docked inside the tray host, if any.
+  Window TrayIcon() {
+    const Window owner = XGetSelectionOwner(x_, XInternAtom(x_, "_NET_SYSTEM_TRAY_S0", False));
+    Window icon = 0;
+    Walk(x_, DefaultRootWindow(x_), [&](Window w, Window parent) {
+      if (parent != DefaultRootWindow(x_) && ClassOf(x_, w) == "Lumivane") icon = w;
+    });
+    return owner ? icon : 0;
+  }
+
+  static inline pid_t xvfb_ = -1, openbox_ = -1, trayer_ = -1;
+  static inline std::string display_;
+  static inline Display* x_ = nullptr;
+  pid_t program_ = -1;
+  std::string config_;
+};
+
+TEST_F(DesktopTest, OpensUndecoratedInTheMiddleWithoutTaskbarEntryAndEndsFromTheTrayMenu) {
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u) << "no program window was mapped";
+  const Geometry g = GeometryOf(x_, w);
+  EXPECT_EQ(g.width, 150);
+  EXPECT_EQ(g.height, 150);
+  EXPECT_EQ(g.x, (kScreenWidth - 150) / 2);
+  EXPECT_EQ(g.y, (kScreenHeight - 150) / 2);
+  const std::vector<Atom> extents = AtomList(x_, w, "_NET_FRAME_EXTENTS");
+  ASSERT_EQ(extents.size(), 4u);
+  for (Atom e : extents) EXPECT_EQ(e, 0u) << "the window manager drew a frame";
+  EXPECT_TRUE(HasState(x_, w, "_NET_WM_STATE_SKIP_TASKBAR"));
+  EXPECT_FALSE(HasState(x_, w, "_NET_WM_STATE_ABOVE"));
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(x_, w, ShapeBounding, &count, &ordering);
+  ASSERT_EQ(count, 1) << "a square window keeps its whole rectangle";
+  EXPECT_EQ(rects[0].width, 150);
+  XFree(rects);
+
+  // Dragged with the left button, it follows the pointer.
+  Shell("xdotool mousemove " + std::to_string(g.x + 70) + " " + std::to_string(g.y + 70) + " sleep 0.2 mousedown 1" +
+      " sleep 0.3 mousemove " + std::to_string(g.x + 120) + " " + std::to_string(g.y + 90) + " sleep 0.2 mousemove " +
+      std::to_string(g.x + 170) + " " + std::to_string(g.y + 110) + " sleep 0.3 mouseup 1");
+  EXPECT_TRUE(WaitUntil([&] { return GeometryOf(x_, w).x == g.x + 100 && GeometryOf(x_, w).y == g.y + 40; }, 3s))
+      << "window at " << GeometryOf(x_, w).x << ", " << GeometryOf(x_, w).y;
+
+  // The tray icon's menu ends the program.
+  const Window icon = TrayIcon();
+  ASSERT_NE(icon, 0u) << "no tray icon docked";
+  const Geometry ig = GeometryOf(x_, icon);
+  Shell("xdotool mousemove " + std::to_string(ig.x + ig.width / 2) + " " + std::to_string(ig.y + ig.height / 2) +
+      " sleep 0.2 mousedown 3 sleep 0.1 mouseup 3 sleep 0.6 key x");
+  const std::optional<int> status = WaitForExit(program_, 10s);
+  ASSERT_TRUE(status.has_value()) << "the program did not end";
+  program_ = -1;
+  EXPECT_EQ(*status, 0);
+  EXPECT_EQ(ReadSetting("BeforePositionPosX"), g.x + 100);
+  EXPECT_EQ(ReadSetting("BeforePositionPosY"), g.y + 40);
+  for (const char* name : {"EdgeFlg", "ShootingStarLevel", "FrameSizeNo", "BkMode", "ClockColor"}) {
+    EXPECT_TRUE(ReadSetting(name).has_value()) << name;
+  }
+}
+
+TEST_F(DesktopTest, RoundWindowIsShapedAsTheInscribedEllipse) {
+  Setting("CircleEdgeFlg", 1);
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(x_, w, ShapeBounding, &count, &ordering);
+  gdi::Region shape;
+  for (int i = 0; i < count; ++i) {
+    shape = gdi::Region::Or(shape, gdi::Region::FromRect(rects[i].x, rects[i].y, rects[i].x + rects[i].width,
+                                                         rects[i].y + rects[i].height));
+  }
+  if (rects) XFree(rects);
+  const gdi::Region ellipse = gdi::Region::Ellipse(0, 0, 150, 150);
+  int wrong = 0;
+  for (int y = -1; y <= 150; ++y) {
+    for (int x = -1; x <= 150; ++x) wrong += shape.Contains(x, y) != ellipse.Contains(x, y);
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_TRUE(shape.Contains(75, 0));
+  EXPECT_FALSE(shape.Contains(0, 0));
+  EXPECT_FALSE(shape.Contains(149, 149));
+}
+
+TEST_F(DesktopTest, TopmostWindowStaysAboveAndHasATaskbarEntry) {
+  Setting("TopMostFlg", 1);
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  EXPECT_TRUE(WaitUntil([&] { return HasState(x_, w, "_NET_WM_STATE_ABOVE"); }, 3s));
+  EXPECT_FALSE(HasState(x_, w, "_NET_WM_STATE_SKIP_TASKBAR"));
+
+  // Asked to end by a signal (a logout, say), it closes the ordinary way.
+  kill(program_, SIGTERM);
+  const std::optional<int> status = WaitForExit(program_, 10s);
+  ASSERT_TRUE(status.has_value());
+  program_ = -1;
+  EXPECT_EQ(*status, 0);
+  EXPECT_EQ(ReadSetting("BeforePositionPosX"), (kScreenWidth - 150) / 2);
+}
+
+TEST_F(DesktopTest, PointerOverTheWindowIsTheArrowWithACirclingStar) {
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  const Geometry g = GeometryOf(x_, w);
+  Shell("xdotool mousemove " + std::to_string(g.x + 75) + " " + std::to_string(g.y + 75));
+  auto starPixels = [&](std::vector<unsigned long>* pixels) {
+    XFixesCursorImage* c = XFixesGetCursorImage(x_);
+    if (!c) return -1;
+    int yellow = -1;
+    if (c->width == 32 && c->height == 32 && c->xhot == 13 && c->yhot == 8) {
+      yellow = 0;
+      pixels->assign(c->pixels, c->pixels + 32 * 32);
+      for (unsigned long p : *pixels) yellow += (p & 0xFFFFFFu) == 0xFFFF00u && ((p >> 24) & 0xFFu) == 0xFFu;
+    }
+    XFree(c);
+    return yellow;
+  };
+  std::vector<unsigned long> first, later;
+  ASSERT_TRUE(WaitUntil([&] { return starPixels(&first) > 0; }, 3s)) << "the star pointer is not shown";
+  // The star moves on every tick of the animation.
+  EXPECT_TRUE(WaitUntil([&] { return starPixels(&later) > 0 && later != first; }, 2s));
+}
+
+}  // namespace
