@@ -1,6 +1,7 @@
 // The window outline, the animated pointer, the tray icon and the view's commands.
 #include <cstdio>
 
+#include "image/dib.h"
 #include "platform/core/xpm.h"
 #include "platform/gdi/objects.h"
 #include "program_fixture.h"
@@ -270,4 +271,60 @@ TEST_F(ProgramTest, OpeningAMissingFileReportsItAndKeepsTheDocument) {
   EXPECT_EQ(backend->messageBoxes[0].text, "ﾄﾞｷｭﾒﾝﾄを開くことができません。");
   EXPECT_EQ(backend->messageBoxes[0].caption, "Lumivane");
   EXPECT_TRUE(::IsWindow(FrameHwnd()));
+}
+
+class PaletteDisplayTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    // Only a display with 8 bits per pixel has a palette to realise.
+    platform::Shutdown();
+    platform::HeadlessBackend::Options options;
+    options.bitsPerPixel = 8;
+    backend = new platform::HeadlessBackend(options);
+    platform::Initialize(std::unique_ptr<platform::Backend>(backend));
+    user::RegisterResources(&ProgramResources());
+  }
+
+  // Gives the sky picture a palette of n grey levels.
+  void GiveSkyPalette(int n) {
+    std::vector<BYTE> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * static_cast<size_t>(n));
+    auto* lp = reinterpret_cast<LOGPALETTE*>(storage.data());
+    lp->palVersion = 0x300;
+    lp->palNumEntries = static_cast<WORD>(n);
+    for (int i = 0; i < n; ++i) {
+      const BYTE v = static_cast<BYTE>(3 + i * 7);
+      lp->palPalEntry[i] = PALETTEENTRY{v, v, static_cast<BYTE>(v + 1), 0};
+    }
+    View()->m_pSkyMapHi->m_hPalette = CreatePalette(lp);
+  }
+};
+
+TEST_F(PaletteDisplayTest, PaletteMessagesRealiseTheSkyPaletteAndRepaintWhenItChanged) {
+  ASSERT_TRUE(Start());
+  GiveSkyPalette(16);
+  ::ValidateRect(View()->m_hWnd, nullptr);
+  ::SendMessage(FrameHwnd(), WM_QUERYNEWPALETTE, 0, 0);
+  RECT update;
+  EXPECT_TRUE(::GetUpdateRect(View()->m_hWnd, &update, FALSE));
+  platform::PumpPendingMessages();
+  // Realised once, the colours are in the system palette: nothing changes the next time.
+  ::SendMessage(FrameHwnd(), WM_PALETTECHANGED, 0, 0);
+  EXPECT_FALSE(::GetUpdateRect(View()->m_hWnd, &update, FALSE));
+  CClientDC dc(View());
+  EXPECT_EQ(View()->m_pSkyMapHi->Realize(&dc, FALSE), 0u);
+}
+
+TEST_F(ProgramTest, PalettesAreLeftAloneOnTrueColourDisplays) {
+  ASSERT_TRUE(Start());
+  std::vector<BYTE> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * 4);
+  auto* lp = reinterpret_cast<LOGPALETTE*>(storage.data());
+  lp->palNumEntries = 4;
+  View()->m_pSkyMapHi->m_hPalette = CreatePalette(lp);
+  ::ValidateRect(View()->m_hWnd, nullptr);
+  ::SendMessage(FrameHwnd(), WM_QUERYNEWPALETTE, 0, 0);
+  RECT update;
+  EXPECT_FALSE(::GetUpdateRect(View()->m_hWnd, &update, FALSE));
+  CClientDC dc(View());
+  EXPECT_EQ(View()->m_pSkyMapHi->Realize(&dc, FALSE), 0u);
 }

@@ -63,10 +63,7 @@ HDC CreateCompatibleDC(HDC hdc) {
   dc->bitsPixel = ref ? ref->bitsPixel : DisplayBitsPerPixel();
   dc->bitmap = StockMonoBitmap();
   dc->surface = Find<BitmapObject>(dc->bitmap)->surface;
-  dc->pen = reinterpret_cast<HPEN>(GetStockObject(BLACK_PEN));
-  dc->brush = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  dc->font = reinterpret_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-  dc->palette = reinterpret_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+  SelectDefaultObjects(*dc);
   return AddDeviceContext(std::move(dc));
 }
 

@@ -71,6 +71,13 @@ void RemoveDeviceContext(HDC hdc) { T().dcs.erase(reinterpret_cast<std::uintptr_
 
 size_t LiveDeviceContextCount() { return T().dcs.size(); }
 
+void SelectDefaultObjects(DeviceContext& dc) {
+  dc.pen = reinterpret_cast<HPEN>(GetStockObject(BLACK_PEN));
+  dc.brush = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  dc.font = reinterpret_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+  dc.palette = reinterpret_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+}
+
 void UpdateVisible(DeviceContext& dc) {
   if (dc.systemClip && dc.appClip) {
     dc.visible = Region::And(*dc.systemClip, *dc.appClip);
@@ -149,7 +156,7 @@ HGDIOBJ GetStockObject(int which) {
           {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0},
           {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
       PaletteObject p;
-      for (const auto& c : kStatic) p.entries.push_back(PaletteEntry{c[0], c[1], c[2], 0});
+      for (const auto& c : kStatic) p.entries.push_back(PALETTEENTRY{c[0], c[1], c[2], 0});
       made = p;
       break;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/core/windef.h"
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/surface.h"
 
@@ -54,15 +55,8 @@ struct RegionObject {
   Region region;
 };
 
-struct PaletteEntry {
-  BYTE red = 0;
-  BYTE green = 0;
-  BYTE blue = 0;
-  BYTE flags = 0;
-};
-
 struct PaletteObject {
-  std::vector<PaletteEntry> entries;
+  std::vector<PALETTEENTRY> entries;
 };
 
 using GdiObject =
@@ -117,6 +111,8 @@ DeviceContext* FindDC(HDC hdc);
 void RemoveDeviceContext(HDC hdc);
 size_t LiveDeviceContextCount();
 
+// A new DC's objects: black pen, white brush, system font, default palette.
+void SelectDefaultObjects(DeviceContext& dc);
 // Recomputes `visible` after either clip changed.
 void UpdateVisible(DeviceContext& dc);
 // Pixels a DC may touch: its surface clipped by its visible region.

@@ -12,7 +12,7 @@ namespace {
 // The system palette: twenty static colours (ten at each end) and 236 entries that
 // realised palettes share.
 struct SystemPalette {
-  std::array<PaletteEntry, 256> entries{};
+  std::array<PALETTEENTRY, 256> entries{};
   std::array<bool, 256> used{};
   bool initialised = false;
 };
@@ -36,8 +36,8 @@ SystemPalette& System() {
   return palette;
 }
 
-bool SameColor(const PaletteEntry& a, const PaletteEntry& b) {
-  return a.red == b.red && a.green == b.green && a.blue == b.blue;
+bool SameColor(const PALETTEENTRY& a, const PALETTEENTRY& b) {
+  return a.peRed == b.peRed && a.peGreen == b.peGreen && a.peBlue == b.peBlue;
 }
 
 // Whether the background realisation of the selected palette applies; kept per DC.
@@ -64,7 +64,7 @@ HPALETTE CreatePalette(const LOGPALETTE* palette) {
   PaletteObject p;
   for (WORD i = 0; i < palette->palNumEntries; ++i) {
     const PALETTEENTRY& e = palette->palPalEntry[i];
-    p.entries.push_back(PaletteEntry{e.peRed, e.peGreen, e.peBlue, e.peFlags});
+    p.entries.push_back(e);
   }
   return reinterpret_cast<HPALETTE>(AddObject(std::move(p)));
 }
@@ -95,7 +95,7 @@ UINT RealizePalette(HDC hdc) {
     for (size_t i = 10; i < 246; ++i) sys.used[i] = false;
   }
   UINT changed = 0;
-  for (const PaletteEntry& want : p->entries) {
+  for (const PALETTEENTRY& want : p->entries) {
     bool present = false;
     for (size_t i = 0; i < 256 && !present; ++i) present = sys.used[i] && SameColor(sys.entries[i], want);
     if (present) continue;

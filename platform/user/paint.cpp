@@ -100,10 +100,7 @@ HDC MakeWindowDC(Window& w, bool clientOnly, const gdi::Region* limit) {
   dc->systemClip = std::move(vis);
   gdi::UpdateVisible(*dc);
   dc->bitsPixel = gdi::DisplayBitsPerPixel();
-  dc->pen = reinterpret_cast<HPEN>(GetStockObject(BLACK_PEN));
-  dc->brush = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  dc->font = reinterpret_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-  dc->palette = reinterpret_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+  gdi::SelectDefaultObjects(*dc);
   return gdi::AddDeviceContext(std::move(dc));
 }
 
@@ -202,10 +199,7 @@ HDC GetDC(HWND hwnd) {
     dc->kind = gdi::DeviceContext::Kind::Screen;
     dc->hwnd = GetDesktopWindow();
     dc->bitsPixel = gdi::DisplayBitsPerPixel();
-    dc->pen = reinterpret_cast<HPEN>(GetStockObject(BLACK_PEN));
-    dc->brush = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    dc->font = reinterpret_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-    dc->palette = reinterpret_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+    gdi::SelectDefaultObjects(*dc);
     return gdi::AddDeviceContext(std::move(dc));
   }
   Window* w = Find(hwnd);
