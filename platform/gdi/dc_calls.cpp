@@ -115,10 +115,7 @@ int GetDeviceCaps(HDC hdc, int index) {
   if (!dc) return 0;
   switch (index) {
     case BITSPIXEL:
-      if (dc->kind == DeviceContext::Kind::Memory) {
-        const BitmapObject* b = Find<BitmapObject>(dc->bitmap);
-        return b && b->bitsPixel != 1 ? dc->bitsPixel : (b ? 1 : dc->bitsPixel);
-      }
+      // A memory DC reports the device it is compatible with, whatever bitmap it holds.
       return dc->bitsPixel;
     case PLANES: return 1;
     case HORZRES: return dc->surface ? dc->surface->width : 0;

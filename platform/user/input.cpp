@@ -69,6 +69,11 @@ bool CookInput(Queued& q, MSG* out) {
     if (!target || !IsWindow(target)) return false;
     *out = q.msg;
     out->hwnd = target;
+    // With Alt held, and for F10, keys are system keys; decided now, in the order the
+    // keys were pressed.
+    if (s.keyDown[VK_MENU] || vk == VK_MENU || vk == VK_F10) {
+      out->message = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+    }
     return true;
   }
 
@@ -141,11 +146,9 @@ void InjectMouse(HWND topLevel, UINT message, POINT screen, WPARAM keys) {
 
 void InjectKey(int virtualKey, bool down) {
   State& s = S();
-  const bool alt = s.keyDown[VK_MENU] || virtualKey == VK_MENU;
-  const bool sys = alt || virtualKey == VK_F10;
   Queued q;
   q.rawKey = true;
-  const UINT message = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+  const UINT message = down ? WM_KEYDOWN : WM_KEYUP;
   const LPARAM flags = down ? 1 : static_cast<LPARAM>(0xC0000001u);
   q.msg = MSG{nullptr, message, static_cast<WPARAM>(virtualKey & 0xFF), flags,
               static_cast<DWORD>(platform::GetBackend().NowMs()), {}};
