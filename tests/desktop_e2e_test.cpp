@@ -344,3 +344,22 @@ TEST_F(DesktopTest, PointerOverTheWindowIsTheArrowWithACirclingStar) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DesktopTest, CtrlSSavesAnEmptyDocumentThroughTheFileDialog) {
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  const std::string saved = config_ + "/saved.doc";
+  // The file name field has the focus when the dialog opens.
+  Shell("xdotool key ctrl+s sleep 1.2 key ctrl+a type '" + saved + "'");
+  Shell("xdotool sleep 0.3 key Return");
+  EXPECT_TRUE(WaitUntil([&] { return fs::exists(saved); }, 5s)) << "no file was written";
+  if (fs::exists(saved)) EXPECT_EQ(fs::file_size(saved), 0u);
+  // The program carries on, its window active again.
+  EXPECT_TRUE(WaitUntil([&] { return AtomList(x_, DefaultRootWindow(x_), "_NET_ACTIVE_WINDOW") ==
+                                     std::vector<Atom>{w}; },
+                        3s));
+}
+
+}  // namespace

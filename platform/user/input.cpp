@@ -144,6 +144,12 @@ void InjectMouse(HWND topLevel, UINT message, POINT screen, WPARAM keys) {
   S().queue.push_back(q);
 }
 
+void ReleaseKeys() {
+  // Keys released while another window had the keyboard never reach us: forget them, so
+  // that a modifier does not seem held forever.
+  detail::S().keyDown.fill(false);
+}
+
 void InjectKey(int virtualKey, bool down) {
   State& s = S();
   Queued q;

@@ -168,6 +168,8 @@ void InjectMouse(HWND topLevel, UINT message, POINT screen, WPARAM keys);
 // A key went down or up; it becomes a key message (WM_SYSKEY* with Alt or for F10) for the
 // focus window, or the active window when nothing has the focus.
 void InjectKey(int virtualKey, bool down);
+// The program's windows lost the keyboard: every key counts as released.
+void ReleaseKeys();
 // The window system changed activation (another application was clicked, say).
 void NativeActivated(HWND topLevel, bool active);
 // The window system moved a top-level window (interactive move).

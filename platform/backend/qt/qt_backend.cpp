@@ -200,6 +200,11 @@ class NativeWindow : public QWidget {
     QWidget::changeEvent(e);
   }
 
+  void focusOutEvent(QFocusEvent* e) override {
+    user::ReleaseKeys();
+    QWidget::focusOutEvent(e);
+  }
+
   void enterEvent(QEnterEvent*) override { backend_.PointerEntered(this); }
   void leaveEvent(QEvent*) override { backend_.PointerLeft(this); }
 
@@ -441,6 +446,13 @@ void FillMenu(QMenu& menu, const std::vector<MenuEntry>& entries) {
 
 }  // namespace
 
+void QtBackend::ReturnFocusTo(HWND owner) {
+  // As on the classic platform, the owner of a modal box is active again once it closes;
+  // not every window manager gives the focus back by itself.
+  NativeWindow* w = Find(owner);
+  if (w && w->isVisible()) w->activateWindow();
+}
+
 UINT QtBackend::TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND) {
   QMenu menu;
   FillMenu(menu, entries);
@@ -461,6 +473,7 @@ std::optional<std::string> QtBackend::FileDialog(const FileDialogRequest& reques
   dialog.setWindowModality(Qt::ApplicationModal);
   dialog.open();
   while (dialog.isVisible()) RunModalStep();
+  ReturnFocusTo(request.owner);
   if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front().toStdString();
 }
@@ -471,6 +484,7 @@ int QtBackend::MessageBox(HWND owner, const std::string& text, const std::string
   box.setWindowModality(Qt::ApplicationModal);
   box.open();
   while (box.isVisible()) RunModalStep();
+  ReturnFocusTo(owner);
   return IDOK;
 }
 

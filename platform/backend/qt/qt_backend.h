@@ -54,6 +54,7 @@ class QtBackend : public Backend {
 
  private:
   NativeWindow* Find(HWND hwnd) const;
+  void ReturnFocusTo(HWND owner);
   const QCursor& CursorFor(const Cursor& cursor);
 
   QApplication& app_;
