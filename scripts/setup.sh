@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libpng-dev
+  libfreetype-dev libfontconfig-dev
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth openbox trayer xdotool x11-utils

@@ -324,3 +324,49 @@ BOOL UnionRect(RECT* out, const RECT* a, const RECT* b) {
   }
   return !IsRectEmpty(out);
 }
+
+HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
+                       const BITMAPINFO* info, UINT usage) {
+  const DeviceContext* dc = FindDC(hdc);
+  if (!dc || !header) return nullptr;
+  const int width = header->biWidth;
+  const int height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+  if (width <= 0 || height <= 0) return nullptr;
+  HBITMAP made = CreateBitmap(width, height, 1, static_cast<UINT>(dc->bitsPixel), nullptr);
+  if (!made || !(init & CBM_INIT)) return made;
+  const int depth = header->biBitCount;
+  const bool paletted = depth == 1 || depth == 4 || depth == 8;
+  if ((!paletted && depth != 24 && depth != 32) || header->biCompression != BI_RGB || !bits ||
+      (paletted && (!info || usage != DIB_RGB_COLORS))) {
+    DeleteObject(made);
+    return nullptr;
+  }
+  std::uint32_t table[256] = {};
+  if (paletted) {
+    const int entries = 1 << depth;
+    for (int i = 0; i < entries; ++i) {
+      const RGBQUAD& q = info->bmiColors[i];
+      table[i] = (static_cast<std::uint32_t>(q.rgbRed) << 16) | (static_cast<std::uint32_t>(q.rgbGreen) << 8) | q.rgbBlue;
+    }
+  }
+  const size_t stride = ((static_cast<size_t>(width) * static_cast<size_t>(depth) + 31) / 32) * 4;
+  Surface& out = *Find<BitmapObject>(made)->surface;
+  const auto* src = static_cast<const BYTE*>(bits);
+  for (int row = 0; row < height; ++row) {
+    // Positive heights store the bottom row first.
+    const int y = header->biHeight > 0 ? height - 1 - row : row;
+    const BYTE* line = src + static_cast<size_t>(row) * stride;
+    std::uint32_t* dst = out.Row(y);
+    for (int x = 0; x < width; ++x) {
+      switch (depth) {
+        case 1: dst[x] = table[(line[x / 8] >> (7 - x % 8)) & 1]; break;
+        case 4: dst[x] = table[(line[x / 2] >> (x % 2 ? 0 : 4)) & 0xF]; break;
+        case 8: dst[x] = table[line[x]]; break;
+        case 24: dst[x] = (line[3 * x + 2] << 16) | (line[3 * x + 1] << 8) | line[3 * x]; break;
+        case 32: dst[x] = (line[4 * x + 2] << 16) | (line[4 * x + 1] << 8) | line[4 * x]; break;
+        default: break;
+      }
+    }
+  }
+  return made;
+}

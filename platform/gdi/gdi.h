@@ -116,6 +116,47 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj);
 int GetDeviceCaps(HDC hdc, int index);
 
 // ---- Bitmaps ----
+// Device-independent bitmaps: the info header and colour table as stored in files.
+struct BITMAPINFOHEADER {
+  DWORD biSize = 40;
+  LONG biWidth = 0;
+  LONG biHeight = 0;  // positive: rows bottom-up
+  WORD biPlanes = 1;
+  WORD biBitCount = 0;
+  DWORD biCompression = 0;
+  DWORD biSizeImage = 0;
+  LONG biXPelsPerMeter = 0;
+  LONG biYPelsPerMeter = 0;
+  DWORD biClrUsed = 0;
+  DWORD biClrImportant = 0;
+};
+
+struct RGBQUAD {
+  BYTE rgbBlue = 0;
+  BYTE rgbGreen = 0;
+  BYTE rgbRed = 0;
+  BYTE rgbReserved = 0;
+};
+
+// The header followed by the colour table (the record is allocated with room for all of
+// its entries).
+struct BITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[1];
+};
+
+constexpr DWORD BI_RGB = 0;
+constexpr DWORD BI_RLE8 = 1;
+constexpr DWORD CBM_INIT = 4;
+constexpr UINT DIB_RGB_COLORS = 0;
+
+// A bitmap compatible with the DC, of the header's size; with CBM_INIT its pixels come
+// from `bits`, uncompressed rows of 1, 4, 8, 24 or 32 bits a pixel padded to 4 bytes,
+// through the colour table of `info` for the paletted depths. `bits` must hold
+// stride x |height| bytes. Other depths and compressed pixels are refused.
+HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
+                       const BITMAPINFO* info, UINT usage);
+
 constexpr DWORD SRCCOPY = 0x00CC0020;
 constexpr DWORD SRCPAINT = 0x00EE0086;
 constexpr DWORD SRCAND = 0x008800C6;
@@ -140,6 +181,27 @@ int SetBkMode(HDC hdc, int mode);
 int GetBkMode(HDC hdc);
 
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
+// ---- Text ----
+// Text is UTF-8; lengths count bytes, and -1 means up to the terminating zero.
+constexpr UINT DT_TOP = 0x0000;
+constexpr UINT DT_LEFT = 0x0000;
+constexpr UINT DT_CENTER = 0x0001;
+constexpr UINT DT_RIGHT = 0x0002;
+constexpr UINT DT_VCENTER = 0x0004;
+constexpr UINT DT_BOTTOM = 0x0008;
+constexpr UINT DT_WORDBREAK = 0x0010;
+constexpr UINT DT_SINGLELINE = 0x0020;
+constexpr UINT DT_NOCLIP = 0x0100;
+constexpr UINT DT_CALCRECT = 0x0400;
+
+// Draws the text with its top-left corner at (x, y) in the DC's font, text colour and
+// background mode.
+BOOL TextOut(HDC hdc, int x, int y, const char* text, int length);
+// Width and height of the text on one line in the DC's font.
+BOOL GetTextExtentPoint32(HDC hdc, const char* text, int length, SIZE* size);
+// Draws formatted text into the rectangle; returns the height of the text drawn.
+int DrawText(HDC hdc, const char* text, int length, RECT* rect, UINT format);
 
 // ---- Rectangles (the USER helpers the drawing code leans on) ----
 BOOL SetRect(RECT* r, int left, int top, int right, int bottom);

@@ -8,6 +8,8 @@
 
 #include "platform/core/platform.h"
 #include "platform/core/xpm.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/objects.h"
 #include "platform/user/state.h"
 #include "platform/user/user.h"
 
@@ -139,6 +141,26 @@ HICON LoadIcon(HINSTANCE instance, const char* name) {
   HICON h = NewUserHandle<HICON>();
   S().icons.emplace(reinterpret_cast<std::uintptr_t>(h), std::move(icon));
   return h;
+}
+
+HBITMAP LoadBitmap(HINSTANCE instance, const char* name) {
+  const auto number = ResourceNumber(name);
+  const ResourceTable* t = Resources();
+  if (!number || !instance || !t) return nullptr;
+  auto it = t->bitmaps.find(*number);
+  if (it == t->bitmaps.end()) return nullptr;
+  auto picture = platform::ParseXpm(it->second);
+  if (!picture) return nullptr;
+  HBITMAP b = CreateBitmap(picture->image.width, picture->image.height, 1,
+                           static_cast<UINT>(gdi::DisplayBitsPerPixel()), nullptr);
+  if (!b) return nullptr;
+  // Bitmaps have no transparency: a transparent pixel in the picture is black.
+  auto* bitmap = gdi::Find<gdi::BitmapObject>(b);
+  for (size_t i = 0; i < bitmap->surface->pixels.size(); ++i) {
+    const std::uint32_t argb = picture->image.argb[i];
+    bitmap->surface->pixels[i] = (argb >> 24) ? (argb & 0xFFFFFF) : 0;
+  }
+  return b;
 }
 
 BOOL DestroyIcon(HICON icon) {

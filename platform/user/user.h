@@ -100,6 +100,9 @@ HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 BOOL GetCursorPos(POINT* point);
 HICON LoadIcon(HINSTANCE instance, const char* name);
+// A bitmap from the program's resources, compatible with the display. Each call makes a
+// new bitmap the caller deletes.
+HBITMAP LoadBitmap(HINSTANCE instance, const char* name);
 BOOL DestroyIcon(HICON icon);
 
 // ---- Menus and accelerators ----
