@@ -169,6 +169,17 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 
+// Lines exclude their end point with a cosmetic pen (width 0 or 1); a 2-pixel pen draws
+// the widened segment, end points included. PS_INSIDEFRAME draws lines and arcs like
+// PS_SOLID.
+BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous);
+BOOL LineTo(HDC hdc, int x, int y);
+// Counter-clockwise along the ellipse inscribed in the box, from the ray through the start
+// point to the ray through the end point (both from the box's centre); the whole ellipse
+// when the two rays coincide.
+BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
+// Outline with the pen, inside filled with the brush.
+BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush);
 BOOL FillRgn(HDC hdc, HRGN rgn, HBRUSH brush);
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color);
