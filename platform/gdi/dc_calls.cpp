@@ -98,16 +98,27 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
     UpdateVisible(*dc);
     return AsGdiObject(std::exchange(dc->bitmap, reinterpret_cast<HBITMAP>(obj)));
   }
-  if (auto* rgn = std::get_if<RegionObject>(o)) {
-    // Selecting a region makes a copy of it the clip region (logical coordinates).
-    Region clip = rgn->region;
-    clip.Offset(dc->origin.x, dc->origin.y);
-    dc->appClip = std::move(clip);
-    UpdateVisible(*dc);
-    const int type = dc->visible ? dc->visible->Complexity() : SIMPLEREGION;
+  if (std::holds_alternative<RegionObject>(*o)) {
+    const int type = SelectClipRgn(hdc, reinterpret_cast<HRGN>(obj));
     return reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(type));
   }
   return nullptr;  // palettes go through SelectPalette
+}
+
+int SelectClipRgn(HDC hdc, HRGN region) {
+  DeviceContext* dc = FindDC(hdc);
+  if (!dc) return ERROR;
+  if (!region) {
+    dc->appClip.reset();
+  } else {
+    const RegionObject* r = Find<RegionObject>(region);
+    if (!r) return ERROR;
+    Region clip = r->region;
+    clip.Offset(dc->origin.x, dc->origin.y);
+    dc->appClip = std::move(clip);
+  }
+  UpdateVisible(*dc);
+  return dc->visible ? dc->visible->Complexity() : SIMPLEREGION;
 }
 
 int GetDeviceCaps(HDC hdc, int index) {

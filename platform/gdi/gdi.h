@@ -113,6 +113,8 @@ constexpr int VERTRES = 10;
 HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj);
+// Makes a copy of the region (logical coordinates) the DC's clip region; null removes it.
+int SelectClipRgn(HDC hdc, HRGN region);
 int GetDeviceCaps(HDC hdc, int index);
 
 // ---- Bitmaps ----
