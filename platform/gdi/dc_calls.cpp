@@ -210,19 +210,34 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
     from = &scratch;
   }
   Surface& to = *d->surface;
-  for (int row = 0; row < h; ++row) {
-    const std::uint32_t* in = from->Row(sy + row) + sx;
-    for (int col = 0; col < w; ++col) {
-      const int tx = dx + col;
-      const int ty = dy + row;
-      if (d->visible && !d->visible->Contains(tx, ty)) continue;
-      std::uint32_t& out = to.At(tx, ty);
+  // Copy row pieces: the whole rectangle, or its parts inside the visible region.
+  auto copyPiece = [&](int x0, int y0, int x1, int y1) {
+    for (int ty = y0; ty < y1; ++ty) {
+      const std::uint32_t* in = from->Row(sy + (ty - dy)) + sx + (x0 - dx);
+      std::uint32_t* out = to.Row(ty) + x0;
+      const int n = x1 - x0;
       switch (rop) {
-        case SRCCOPY: out = in[col]; break;
-        case SRCAND: out &= in[col]; break;
-        case SRCPAINT: out |= in[col]; break;
+        case SRCCOPY: std::copy_n(in, n, out); break;
+        case SRCAND:
+          for (int i = 0; i < n; ++i) out[i] &= in[i];
+          break;
+        case SRCPAINT:
+          for (int i = 0; i < n; ++i) out[i] |= in[i];
+          break;
         default: break;
       }
+    }
+  };
+  if (!d->visible) {
+    copyPiece(dx, dy, dx + w, dy + h);
+  } else {
+    for (const RECT& v : d->visible->Rects()) {
+      if (v.top >= dy + h) break;
+      const int x0 = std::max<int>(v.left, dx);
+      const int y0 = std::max<int>(v.top, dy);
+      const int x1 = std::min<int>(v.right, dx + w);
+      const int y1 = std::min<int>(v.bottom, dy + h);
+      if (x0 < x1 && y0 < y1) copyPiece(x0, y0, x1, y1);
     }
   }
   MarkDirty(*d, RECT{dx, dy, dx + w, dy + h});

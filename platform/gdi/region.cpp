@@ -135,11 +135,19 @@ int Region::Complexity() const {
 }
 
 bool Region::Contains(int x, int y) const {
-  for (const RECT& r : rects_) {
-    if (r.top > y) return false;
-    if (y < r.bottom && r.left <= x && x < r.right) return true;
+  // Drawing asks this for every pixel: find the band by binary search, then look at its
+  // few spans.
+  auto it = std::upper_bound(rects_.begin(), rects_.end(), y,
+                             [](int value, const RECT& r) { return value < r.top; });
+  if (it == rects_.begin()) return false;
+  --it;
+  if (y >= it->bottom) return false;
+  const LONG top = it->top;
+  for (;; --it) {
+    if (it->top != top) return false;
+    if (it->left <= x && x < it->right) return true;
+    if (it == rects_.begin()) return false;
   }
-  return false;
 }
 
 bool Region::IntersectsRect(const RECT& q) const {
