@@ -21,36 +21,17 @@ HBITMAP StockMonoBitmap() {
   return cached;
 }
 
-// Logical rectangle to surface coordinates, clipped to the surface.
+// Logical rectangle to surface coordinates.
 RECT ToSurface(const DeviceContext& dc, const RECT& r) {
-  RECT s{r.left + dc.origin.x, r.top + dc.origin.y, r.right + dc.origin.x, r.bottom + dc.origin.y};
-  if (!dc.surface) return RECT{};
-  s.left = std::max<LONG>(s.left, 0);
-  s.top = std::max<LONG>(s.top, 0);
-  s.right = std::min<LONG>(s.right, dc.surface->width);
-  s.bottom = std::min<LONG>(s.bottom, dc.surface->height);
-  return s;
+  return RECT{r.left + dc.origin.x, r.top + dc.origin.y, r.right + dc.origin.x, r.bottom + dc.origin.y};
 }
 
 // Fills the part of a surface rectangle that the DC may draw on.
 void FillSurfaceRect(DeviceContext& dc, const RECT& s, std::uint32_t pixel) {
-  if (s.left >= s.right || s.top >= s.bottom) return;
   Surface& surf = *dc.surface;
-  if (!dc.visible) {
-    for (int y = s.top; y < s.bottom; ++y) {
-      std::fill_n(&surf.At(s.left, y), s.right - s.left, pixel);
-    }
-    MarkDirty(dc, s);
-    return;
-  }
-  for (const RECT& v : dc.visible->Rects()) {
-    if (v.top >= s.bottom) break;
-    RECT c{std::max(v.left, s.left), std::max(v.top, s.top), std::min(v.right, s.right),
-           std::min(v.bottom, s.bottom)};
-    if (c.left >= c.right || c.top >= c.bottom) continue;
-    for (int y = c.top; y < c.bottom; ++y) std::fill_n(&surf.At(c.left, y), c.right - c.left, pixel);
-    MarkDirty(dc, c);
-  }
+  ForEachDrawablePart(dc, s, [&](const RECT& part) {
+    for (int y = part.top; y < part.bottom; ++y) std::fill_n(surf.Row(y) + part.left, part.right - part.left, pixel);
+  });
 }
 
 }  // namespace
@@ -228,19 +209,8 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
       }
     }
   };
-  if (!d->visible) {
-    copyPiece(dx, dy, dx + w, dy + h);
-  } else {
-    for (const RECT& v : d->visible->Rects()) {
-      if (v.top >= dy + h) break;
-      const int x0 = std::max<int>(v.left, dx);
-      const int y0 = std::max<int>(v.top, dy);
-      const int x1 = std::min<int>(v.right, dx + w);
-      const int y1 = std::min<int>(v.bottom, dy + h);
-      if (x0 < x1 && y0 < y1) copyPiece(x0, y0, x1, y1);
-    }
-  }
-  MarkDirty(*d, RECT{dx, dy, dx + w, dy + h});
+  ForEachDrawablePart(*d, RECT{dx, dy, dx + w, dy + h},
+                      [&](const RECT& part) { copyPiece(part.left, part.top, part.right, part.bottom); });
   return TRUE;
 }
 

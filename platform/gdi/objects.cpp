@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/gdi/font_cache.h"
 #include "platform/gdi/gdi.h"
 
 namespace gdi {
@@ -110,6 +111,7 @@ void ResetPalettes();
 
 void ResetAll() {
   ResetPalettes();
+  ReleaseFonts();  // faces, glyphs and the font configuration
   Tables& t = T();
   t.objects.clear();
   t.dcs.clear();

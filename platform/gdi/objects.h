@@ -2,6 +2,7 @@
 // the GDI calls and by the window layer, which makes device contexts for windows.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -115,10 +116,36 @@ size_t LiveDeviceContextCount();
 void SelectDefaultObjects(DeviceContext& dc);
 // Recomputes `visible` after either clip changed.
 void UpdateVisible(DeviceContext& dc);
-// Pixels a DC may touch: its surface clipped by its visible region.
-bool DcCanDraw(const DeviceContext& dc, int sx, int sy);
 // Records that the rectangle (surface coordinates) was drawn.
 void MarkDirty(DeviceContext& dc, const RECT& r);
+
+// Calls paint(part) for each piece of a surface rectangle that the DC may draw on (inside
+// its surface and its visible region), and records the pieces as drawn.
+template <typename Paint>
+void ForEachDrawablePart(DeviceContext& dc, RECT area, Paint paint) {
+  if (!dc.surface) return;
+  area.left = std::max<LONG>(area.left, 0);
+  area.top = std::max<LONG>(area.top, 0);
+  area.right = std::min<LONG>(area.right, dc.surface->width);
+  area.bottom = std::min<LONG>(area.bottom, dc.surface->height);
+  if (area.left >= area.right || area.top >= area.bottom) return;
+  if (!dc.visible) {
+    paint(area);
+    MarkDirty(dc, area);
+    return;
+  }
+  for (const RECT& v : dc.visible->Rects()) {
+    if (v.top >= area.bottom) break;  // the region is sorted by top
+    const RECT part{std::max(v.left, area.left), std::max(v.top, area.top), std::min(v.right, area.right),
+                    std::min(v.bottom, area.bottom)};
+    if (part.left >= part.right || part.top >= part.bottom) continue;
+    paint(part);
+    MarkDirty(dc, part);
+  }
+}
+
+// Pixels a DC may touch: its surface clipped by its visible region.
+bool DcCanDraw(const DeviceContext& dc, int sx, int sy);
 
 // Forgets every object, DC, stock object and the system palette (platform shutdown).
 void ResetAll();
