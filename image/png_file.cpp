@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -16,8 +17,11 @@ std::optional<platform::Image> ReadPng(const std::string& path, std::string* err
     return std::nullopt;
   }
   png.format = PNG_FORMAT_BGRA;  // in memory: B, G, R, A = 0xAARRGGBB little-endian
+  // A picture is at most a few screens: refuse sizes that would only exhaust memory.
   constexpr png_uint_32 kMaxSide = 1 << 15;
-  if (png.width == 0 || png.height == 0 || png.width > kMaxSide || png.height > kMaxSide) {
+  constexpr std::uint64_t kMaxPixels = 1 << 24;
+  if (png.width == 0 || png.height == 0 || png.width > kMaxSide || png.height > kMaxSide ||
+      static_cast<std::uint64_t>(png.width) * png.height > kMaxPixels) {
     png_image_free(&png);
     if (error) *error = "picture size out of range";
     return std::nullopt;

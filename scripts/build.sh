@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 dir="${1:-build}"
 shift || true
 cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir" -j2
+cmake --build "$dir" -j2 ${LUMIVANE_TARGET:+--target "$LUMIVANE_TARGET"}

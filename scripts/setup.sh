@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libpng-dev
   libfreetype-dev libfontconfig-dev
+  clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth openbox trayer xdotool x11-utils
