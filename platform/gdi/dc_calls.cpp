@@ -1,5 +1,6 @@
 // Device contexts, bitmaps and the simple drawing calls.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/core/platform.h"
 #include "platform/gdi/gdi.h"
@@ -24,6 +25,21 @@ HBITMAP StockMonoBitmap() {
 // Logical rectangle to surface coordinates.
 RECT ToSurface(const DeviceContext& dc, const RECT& r) {
   return RECT{r.left + dc.origin.x, r.top + dc.origin.y, r.right + dc.origin.x, r.bottom + dc.origin.y};
+}
+
+// Combines a row of pixels into another, two pixels at a time (the rows need not be aligned).
+template <typename Op>
+void CombineRow(std::uint32_t* out, const std::uint32_t* in, int n, Op op) {
+  int i = 0;
+  for (; i + 2 <= n; i += 2) {
+    std::uint64_t a;
+    std::uint64_t b;
+    std::memcpy(&a, out + i, sizeof a);
+    std::memcpy(&b, in + i, sizeof b);
+    a = op(a, b);
+    std::memcpy(out + i, &a, sizeof a);
+  }
+  for (; i < n; ++i) out[i] = static_cast<std::uint32_t>(op(out[i], in[i]));
 }
 
 // Fills the part of a surface rectangle that the DC may draw on.
@@ -199,12 +215,8 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
       const int n = x1 - x0;
       switch (rop) {
         case SRCCOPY: std::copy_n(in, n, out); break;
-        case SRCAND:
-          for (int i = 0; i < n; ++i) out[i] &= in[i];
-          break;
-        case SRCPAINT:
-          for (int i = 0; i < n; ++i) out[i] |= in[i];
-          break;
+        case SRCAND: CombineRow(out, in, n, [](std::uint64_t a, std::uint64_t b) { return a & b; }); break;
+        case SRCPAINT: CombineRow(out, in, n, [](std::uint64_t a, std::uint64_t b) { return a | b; }); break;
         default: break;
       }
     }
