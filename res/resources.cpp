@@ -30,6 +30,18 @@
 #include "res/art/cursor165.xpm"
 #include "res/art/cursor166.xpm"
 #include "res/art/cursor167.xpm"
+#include "res/art/shootingstar135.xpm"
+#include "res/art/shootingstar137.xpm"
+#include "res/art/shootingstar138.xpm"
+#include "res/art/shootingstar139.xpm"
+#include "res/art/shootingstar140.xpm"
+#include "res/art/shootingstar141.xpm"
+#include "res/art/shootingstar142.xpm"
+#include "res/art/shootingstar143.xpm"
+#include "res/art/shootingstar144.xpm"
+#include "res/art/shootingstar145.xpm"
+#include "res/art/shootingstar157.xpm"
+#include "res/art/shootingstar158.xpm"
 #include "res/art/icon128_16.xpm"
 #include "res/art/icon128_32.xpm"
 #include "res/art/icon128_32hi.xpm"
@@ -130,6 +142,20 @@ user::ResourceTable Build() {
       Xpm(cursor156), Xpm(cursor157), Xpm(cursor158), Xpm(cursor159), Xpm(cursor160), Xpm(cursor161),
       Xpm(cursor162), Xpm(cursor163), Xpm(cursor164), Xpm(cursor165), Xpm(cursor166), Xpm(cursor167)};
   for (int i = 0; i < kStarCursorCount; ++i) t.cursors[IDC_STAR_CURSOR_FIRST + static_cast<UINT>(i)] = cursors[i];
+  // The six shooting stars: picture and mask of each, 48 x 48 in 16 colours.
+  t.bitmaps[135] = Xpm(shootingstar135);
+  t.bitmaps[137] = Xpm(shootingstar137);
+  t.bitmaps[138] = Xpm(shootingstar138);
+  t.bitmaps[139] = Xpm(shootingstar139);
+  t.bitmaps[140] = Xpm(shootingstar140);
+  t.bitmaps[141] = Xpm(shootingstar141);
+  t.bitmaps[142] = Xpm(shootingstar142);
+  t.bitmaps[143] = Xpm(shootingstar143);
+  t.bitmaps[144] = Xpm(shootingstar144);
+  t.bitmaps[145] = Xpm(shootingstar145);
+  t.bitmaps[157] = Xpm(shootingstar157);
+  t.bitmaps[158] = Xpm(shootingstar158);
+
   return t;
 }
 

@@ -1,5 +1,5 @@
 // CFlyObject: the hidden child window of the view that flies a satellite, one pixel per
-// tick of its step timer.
+// tick of its step timer, visible only inside the window's panes.
 #pragma once
 
 #include "platform/framework/afxwin.h"
@@ -9,6 +9,14 @@ class CMyView;
 class CFlyObject : public CWnd {
  public:
   CFlyObject();
+
+  // Starts a flight from (x1, y1) to (x2, y2), view client coordinates.
+  void Start(CMyView* view, int x1, int y1, int x2, int y2);
+  // The panes where the satellite may be seen: top-left, top-right, bottom-left,
+  // bottom-right. The regions keep their identity while their shapes change.
+  void SetRegions(CRgn* topLeft, CRgn* topRight, CRgn* bottomLeft, CRgn* bottomRight);
+  // Shows the satellite at a point, or hides it when the point is outside every pane.
+  void ShowAt(int x, int y);
 
   CPoint m_ptStart;
   CPoint m_ptEnd;
@@ -25,7 +33,12 @@ class CFlyObject : public CWnd {
   int m_bActive = 0;
 
  protected:
+  void OnTimer(UINT_PTR id);
   void OnDestroy();
 
   DECLARE_MESSAGE_MAP()
+
+ private:
+  bool InAnyPane(int x, int y) const;
+  void InvalidatePanes();
 };

@@ -71,6 +71,8 @@ class ProgramTest : public ::testing::Test {
     char name[] = "Lumivane";
     char* argv[] = {name};
     AfxWinInit(app.get(), 1, argv);
+    // The program's data files are read from the folder of its help file.
+    if (!programDir.empty()) app->m_pszHelpFilePath = programDir + "/Lumivane.HLP";
     const BOOL ok = app->InitInstance();
     platform::PumpPendingMessages();
     return ok;
@@ -95,6 +97,8 @@ class ProgramTest : public ::testing::Test {
 
   platform::HeadlessBackend* backend = nullptr;
   std::unique_ptr<CMyApp> app;
+  // Where the program finds its data files; empty for the folder of the test executable.
+  std::string programDir;
 
  private:
   std::string configDir_;

@@ -11,6 +11,7 @@ BEGIN_MESSAGE_MAP(CMyView, CView)
   ON_WM_CREATE()
   ON_WM_LBUTTONDOWN()
   ON_COMMAND(ID_EXIT, OnAppExit)
+  ON_WM_TIMER()
   ON_WM_DESTROY()
   ON_WM_SIZE()
 END_MESSAGE_MAP()
@@ -35,20 +36,9 @@ CMyDoc* CMyView::GetDocument() const { return static_cast<CMyDoc*>(CView::GetDoc
 
 BOOL CMyView::PreCreateWindow(CREATESTRUCT& cs) { return CView::PreCreateWindow(cs); }
 
-int CMyView::OnCreate(LPCREATESTRUCT cs) {
-  if (CView::OnCreate(cs) == -1) return -1;
-  // The view fills the borderless frame exactly: no sunken edge of its own.
-  ModifyStyleEx(WS_EX_CLIENTEDGE, 0, SWP_NOZORDER);
-  return 0;
-}
-
-void CMyView::OnDraw(CDC* dc) {
-  CWnd* main = AfxGetMainWnd();
-  if (main) main->ModifyStyleEx(WS_EX_CLIENTEDGE, 0);
-  if (CFrameWnd* frame = GetParentFrame()) frame->SetWindowText("Lumivane");
-  CRect client;
-  GetClientRect(&client);
-  dc->FillSolidRect(&client, RGB(0, 0, 0));
+CWnd* CMyView::MainWindow() const {
+  if (CWnd* main = AfxGetMainWnd()) return main;
+  return GetParentFrame();
 }
 
 void CMyView::ClearRegionRecord() {

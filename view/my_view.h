@@ -1,9 +1,11 @@
-// CMyView: the view that fills the frame and does everything visible. This file holds its
-// members and lifecycle, the window outline, and the mouse and command handlers.
+// CMyView: the view that fills the frame and does everything visible: members and
+// lifecycle, window outline, mouse and commands (view/), the painting entry (view/), sky
+// placement, sky timer, shooting stars, satellites and the desktop copy (sky/).
 #pragma once
 
 #include "platform/framework/afxwin.h"
 #include "sky/fly_object.h"
+#include "sky/random.h"
 #include "sky/star_popup.h"
 
 class CDib;
@@ -21,6 +23,28 @@ class CMyView : public CView {
   void OnDraw(CDC* dc) override;
 
   CMyDoc* GetDocument() const;
+
+  // ---- Sky ----
+  // The point of the sky map shown at the view's top-left pixel for today's date.
+  CPoint ComputeSkyOrigin() const;
+  // Background and sky, composed off screen and copied to the window in one transfer.
+  void ComposeSky(CDC* dc);
+  // Asks for a repaint of the glass and marks a shooting star for the next composition.
+  void ScheduleShootingStar(BOOL erase);
+  // Blends one of the six streak pictures into the composed sky at a random place.
+  void DrawShootingStar(CDC* composed);
+  CPoint PickStarPosition();
+  // Which of the six streaks a star at this x gets: the remainder of x by 6, taking the
+  // sign of x, without its sign.
+  static int ShootingStarVariant(int x);
+  // Start and end of a satellite's flight, on the top or left edge of the window.
+  void PickSatellitePath(CPoint& start, CPoint& end);
+  // The satellite's pixel, while a flight is under way.
+  void DrawSatellite(CDC* dc);
+  // Copies the screen area under the main window into m_pDesktopBitmap.
+  void CaptureDesktop();
+  // The main window; while the windows are being created, the frame that will be it.
+  CWnd* MainWindow() const;
 
   // ---- Members, in the order of their owners' table ----
   CDib* m_pSkyMapHi = nullptr;          // star picture "SkyMapHi.SBM"
@@ -51,9 +75,11 @@ class CMyView : public CView {
   CRect m_rcClockTime;
   CRect m_rcClockDate;
   int m_bSkipSky = 0;
+  sky::SecondsRandom m_random;
 
  protected:
   int OnCreate(LPCREATESTRUCT cs);
+  void OnTimer(UINT_PTR id);
   void OnDestroy();
   void OnSize(UINT type, int cx, int cy);
   void OnLButtonDown(UINT flags, CPoint point);

@@ -6,7 +6,11 @@ per pixel, colours given as "K c #RRGGBB" or "K c None", every row exactly
 as wide as the header says and every character declared.  On top of that:
 the *_32 / *_16 icons and the cursors may only use the sixteen VGA colours;
 the cursors are 32x32 with the hot spot (13, 8) on the arrow's black tip,
-and their star never touches the arrow.
+and their star never touches the arrow.  The shooting stars come in
+picture/mask pairs, all twelve present, 48x48 with no transparency; a mask
+is only white and black, black exactly where its picture is not black, and
+row 47 and column 47 (unused by the program) are black in the pictures and
+white in the masks.
 
     python3 tools/art/check_xpm.py [art-dir]
 
@@ -20,6 +24,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import make_cursors  # noqa: E402  (the arrow art and hot spot live there)
+import make_shooting_stars  # noqa: E402  (the picture/mask pairs)
 
 VGA = {"#000000", "#800000", "#008000", "#808000", "#000080", "#800080",
        "#008080", "#C0C0C0", "#808080", "#FF0000", "#00FF00", "#FFFF00",
@@ -100,14 +105,68 @@ def check_cursor(values, colours, rows):
     return (min(xs) + max(xs)) / 2.0, (min(ys) + max(ys)) / 2.0
 
 
+SHOOTING_PICTURES = {pic: mask for pic, mask in make_shooting_stars.PAIRS}
+SHOOTING_MASKS = {mask: pic for pic, mask in make_shooting_stars.PAIRS}
+
+
+def check_shooting_star(art, base, values, colours, rows):
+    """Check one shooting-star file together with its partner; returns a
+    short description for the report line."""
+    res = int(base[len("shootingstar"):])
+    if res in SHOOTING_PICTURES:
+        pic_res, mask_res = res, SHOOTING_PICTURES[res]
+    elif res in SHOOTING_MASKS:
+        pic_res, mask_res = SHOOTING_MASKS[res], res
+    else:
+        raise ValueError("%d is not a shooting-star resource number" % res)
+    size = make_shooting_stars.SIZE
+    used = make_shooting_stars.USED
+    if values[:2] != [size, size] or len(values) != 4:
+        raise ValueError("shooting star is not a plain %dx%d" % (size, size))
+    if "None" in colours.values():
+        raise ValueError("shooting star has a transparent colour")
+    try:
+        _, pv, pc, prow = parse(os.path.join(art, "shootingstar%d.xpm"
+                                             % pic_res))
+        _, mv, mc, mrow = parse(os.path.join(art, "shootingstar%d.xpm"
+                                             % mask_res))
+    except OSError as e:
+        raise ValueError("partner missing: %s" % e)
+    if pv[:2] != [size, size] or mv[:2] != [size, size]:
+        raise ValueError("partner is not %dx%d" % (size, size))
+    lit = 0
+    for y in range(size):
+        for x in range(size):
+            p = pc[prow[y][x]]
+            m = mc[mrow[y][x]]
+            if m not in ("#000000", "#FFFFFF"):
+                raise ValueError("mask pixel (%d, %d) is %s" % (x, y, m))
+            if (m == "#000000") != (p != "#000000"):
+                raise ValueError("mask and picture disagree at (%d, %d)"
+                                 % (x, y))
+            if (x == used or y == used) and p != "#000000":
+                raise ValueError("pixel (%d, %d) outside the used %dx%d"
+                                 % (x, y, used, used))
+            lit += p != "#000000"
+    if not lit:
+        raise ValueError("picture is all black")
+    kind = "picture" if res == pic_res else "mask"
+    return " %s of pair (%d, %d), %d streak pixels" % (kind, pic_res,
+                                                       mask_res, lit)
+
+
 def main():
     art = sys.argv[1] if len(sys.argv) > 1 else \
         os.path.join(HERE, os.pardir, os.pardir, "res", "art")
     failed = 0
+    seen = set()
     for fn in sorted(os.listdir(art)):
         if not fn.endswith(".xpm"):
             continue
         base = fn[:-4]
+        number = base[len("shootingstar"):]
+        if base.startswith("shootingstar") and number.isdigit():
+            seen.add(int(number))
         try:
             name, values, colours, rows = parse(os.path.join(art, fn))
             if name != base:
@@ -122,11 +181,18 @@ def main():
                 cx, cy = check_cursor(values, colours, rows)
                 extra = " hot spot (%d, %d), star centre (%g, %g)" % (
                     values[4], values[5], cx, cy)
-            print("ok   %-18s %dx%d, %d colours%s" % (
+            elif base.startswith("shootingstar"):
+                extra = check_shooting_star(art, base, values, colours, rows)
+            print("ok   %-20s %dx%d, %d colours%s" % (
                 fn, values[0], values[1], values[2], extra))
         except (ValueError, IndexError, KeyError) as e:
             failed += 1
-            print("FAIL %-18s %s" % (fn, e))
+            print("FAIL %-20s %s" % (fn, e))
+    for pic, mask in make_shooting_stars.PAIRS:
+        for res in (pic, mask):
+            if res not in seen:
+                failed += 1
+                print("FAIL %-20s missing" % ("shootingstar%d.xpm" % res))
     if failed:
         sys.exit(1)
 

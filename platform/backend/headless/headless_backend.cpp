@@ -49,6 +49,11 @@ void HeadlessBackend::SetLocalTime(const LocalTime& t) {
   clockBaseMs_ = now_;
 }
 
+void HeadlessBackend::SetEpochSeconds(std::int64_t seconds) {
+  epochBase_ = seconds;
+  clockBaseMs_ = now_;
+}
+
 std::int64_t HeadlessBackend::EpochSeconds() {
   return epochBase_ + static_cast<std::int64_t>((now_ - clockBaseMs_) / 1000);
 }

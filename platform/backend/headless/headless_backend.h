@@ -30,6 +30,8 @@ class HeadlessBackend : public Backend {
   // way and dispatching what the queue holds at each stop.
   void Advance(std::uint64_t ms);
   void SetLocalTime(const LocalTime& t);
+  // The same, given as seconds since the epoch (the headless world has no time zone).
+  void SetEpochSeconds(std::int64_t seconds);
 
   // ---- The screen behind the windows ----
   void SetDesktopPicture(gdi::Surface picture);  // also sets the screen size

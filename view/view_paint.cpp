@@ -1,0 +1,142 @@
+// The view's creation, which makes every drawing resource it keeps for its life, and its
+// paint: background and sky composed off screen, then what lies over them.
+#include "app/my_app.h"
+#include "app/my_doc.h"
+#include "image/dib.h"
+#include "res/resource.h"
+#include "view/my_view.h"
+
+namespace {
+
+// The frame pens: the log palette, then the aluminium palette, lightest first.
+constexpr COLORREF kFramePenColours[14] = {
+    RGB(174, 0, 0),     RGB(160, 0, 0),     RGB(144, 0, 0),     RGB(128, 0, 0),     RGB(112, 0, 0),
+    RGB(96, 0, 0),      RGB(80, 0, 0),      RGB(255, 255, 255), RGB(247, 247, 247), RGB(235, 235, 235),
+    RGB(223, 223, 223), RGB(211, 211, 211), RGB(200, 200, 200), RGB(192, 192, 192)};
+
+// The clock plate's pens, in the order they are made.
+constexpr COLORREF kPlatePenColours[6] = {RGB(192, 64, 128),  RGB(255, 255, 255), RGB(128, 0, 64),
+                                          RGB(192, 192, 192), RGB(0, 0, 0),       RGB(164, 164, 164)};
+
+// Picture and mask resources of the six shooting stars.
+constexpr UINT kStarPictures[6][2] = {{135, 137}, {138, 139}, {140, 141}, {142, 143}, {144, 145}, {157, 158}};
+
+constexpr UINT kSatelliteControlId = 1997;
+
+}  // namespace
+
+int CMyView::OnCreate(LPCREATESTRUCT cs) {
+  if (CView::OnCreate(cs) == -1) return -1;
+
+  CWnd* desktop = CWnd::FromHandle(::GetDesktopWindow());
+  CDC* desktopDc = desktop->GetDC();
+  if (m_pStarScratch && desktopDc) {
+    m_pStarScratch->CreateBitmap(47, 47, 1, static_cast<UINT>(desktopDc->GetDeviceCaps(BITSPIXEL)), nullptr);
+  }
+  CaptureDesktop();
+  if (desktopDc) desktop->ReleaseDC(desktopDc);
+
+  const CString folder = GetMyApp()->m_strProgramDir;
+  if (m_pSkyMapHi) m_pSkyMapHi->Read((folder + "SkyMapHi.SBM").c_str(), this);
+  if (m_pSkyMapSh) m_pSkyMapSh->Read((folder + "SkyMapSh.SBM").c_str(), this);
+
+  m_nSkyTimer = 1;
+  SetTimer(static_cast<UINT_PTR>(m_nSkyTimer), 1000, nullptr);
+
+  for (int i = 0; i < 14; ++i) {
+    if (m_pFramePens[i]) m_pFramePens[i]->CreatePen(PS_INSIDEFRAME, 2, kFramePenColours[i]);
+  }
+  m_fontClock.CreateFont(-10, 0, 0, 0, FW_DONTCARE, 0, 0, 0, SHIFTJIS_CHARSET, OUT_STROKE_PRECIS, CLIP_DEFAULT_PRECIS,
+                         PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
+  for (int i = 0; i < 6; ++i) m_penPlate[i].CreatePen(PS_SOLID, 1, kPlatePenColours[i]);
+
+  for (int k = 0; k < 6; ++k) {
+    m_pStarImage[k] = new CBitmap;
+    m_pStarImage[k]->Attach(AsGdiObject(::LoadBitmap(AfxGetResourceHandle(), MAKEINTRESOURCE(kStarPictures[k][0]))));
+    m_pStarMask[k] = new CBitmap;
+    m_pStarMask[k]->Attach(AsGdiObject(::LoadBitmap(AfxGetResourceHandle(), MAKEINTRESOURCE(kStarPictures[k][1]))));
+  }
+
+  // The view fills the borderless frame exactly: no sunken edge of its own.
+  ModifyStyleEx(WS_EX_CLIENTEDGE, 0, SWP_NOZORDER);
+
+  const char* satelliteClass = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW);
+  m_satellite.CreateEx(0, satelliteClass, "", WS_CHILD, 0, 0, 1, 1, m_hWnd,
+                       reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(kSatelliteControlId)));
+
+  // Until the first frame paint every glass region is the same small square.
+  m_rgnGlass.CreateRectRgn(0, 0, 12, 12);
+  for (CRgn& r : m_rgnQuadrant) r.CreateRectRgn(0, 0, 12, 12);
+  for (CRgn& r : m_rgnPane) r.CreateRectRgn(0, 0, 12, 12);
+  return 0;
+}
+
+void CMyView::OnDraw(CDC* dc) {
+  // Repeated at every paint: no sunken edge on the main window, and its title.
+  if (CWnd* main = AfxGetMainWnd()) main->ModifyStyleEx(WS_EX_CLIENTEDGE, 0);
+  if (CFrameWnd* frame = GetParentFrame()) frame->SetWindowText("Lumivane");
+
+  if (m_bSkipSky) {
+    // A clock refresh: the sky on screen stays as it is.
+    m_bSkipSky = 0;
+  } else {
+    ComposeSky(dc);
+  }
+
+  m_satellite.SetRegions(&m_rgnPane[0], &m_rgnPane[1], &m_rgnPane[2], &m_rgnPane[3]);
+  DrawSatellite(dc);
+}
+
+void CMyView::ComposeSky(CDC* dc) {
+  CRect client;
+  MainWindow()->GetClientRect(&client);
+  const int w = client.Width();
+  const int h = client.Height();
+
+  CDC image;
+  image.CreateCompatibleDC(dc);
+  CBitmap bitmap;
+  bitmap.CreateCompatibleBitmap(dc, w, h);
+  CBitmap* previous = image.SelectObject(&bitmap);
+
+  m_ptSkyOrigin = ComputeSkyOrigin();
+  const CPoint origin = m_ptSkyOrigin;
+  switch (GetDocument()->BkMode) {
+    case 2: {
+      // The desktop behind the window, the mask cut into it, the stars added.
+      CWnd* desktop = CWnd::FromHandle(::GetDesktopWindow());
+      CDC* desktopDc = desktop->GetDC();
+      CDC copy;
+      copy.CreateCompatibleDC(desktopDc);
+      CBitmap* previousCopy = copy.SelectObject(m_pDesktopBitmap);
+      desktop->ReleaseDC(desktopDc);
+      image.BitBlt(0, 0, w, h, &copy, 0, 0, SRCCOPY);
+      copy.SelectObject(previousCopy);
+      copy.DeleteDC();
+      m_pSkyMapSh->Realize(&image, FALSE);
+      m_pSkyMapSh->Draw(&image, 0, 0, origin.x, origin.y, w, h, SRCAND);
+      m_pSkyMapHi->Realize(&image, FALSE);
+      m_pSkyMapHi->Draw(&image, 0, 0, origin.x, origin.y, w, h, SRCPAINT);
+      break;
+    }
+    case 1:
+      // Darkness: the star map itself, black between the stars.
+      m_pSkyMapHi->Realize(&image, FALSE);
+      m_pSkyMapHi->Draw(&image, 0, 0, origin.x, origin.y, w, h, SRCCOPY);
+      break;
+    default:
+      break;
+  }
+
+  if (m_bStarPending == 1) {
+    DrawShootingStar(&image);
+    // The glass is asked to repaint at once, so the star is in this paint only.
+    ScheduleShootingStar(FALSE);
+    m_bStarPending = 0;
+  }
+
+  dc->BitBlt(0, 0, w, h, &image, 0, 0, SRCCOPY);
+  image.SelectObject(previous);
+  bitmap.DeleteObject();
+  image.DeleteDC();
+}
