@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 ./scripts/build.sh build
-exec ./build/Lumivane "$@"
+exec ./build/bin/Lumivane "$@"

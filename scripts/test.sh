@@ -19,6 +19,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== Fuzz the picture reader for a minute"
 LUMIVANE_TARGET=sbm_fuzzer CC=clang CXX=clang++ ./scripts/build.sh build-fuzz -DLUMIVANE_FUZZ=ON -DLUMIVANE_WITH_QT=OFF -DLUMIVANE_BENCHMARKS=OFF
 mkdir -p build-fuzz/sbm-corpus
-./build-fuzz/fuzz/sbm_fuzzer -max_total_time=60 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+./build-fuzz/bin/sbm_fuzzer -max_total_time=60 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix=build-fuzz/ build-fuzz/sbm-corpus fuzz/corpus/sbm
 echo "== All tests passed"

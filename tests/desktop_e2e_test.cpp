@@ -2,12 +2,15 @@
 // manager and the trayer tray host, looked at with Xlib and driven with xdotool.
 // gtest and the program's headers go before Xlib, whose macros (None, Bool) clash.
 #include <gtest/gtest.h>
+#include "image/sbm_reader.h"
 #include "platform/core/profile_store.h"
 #include "platform/gdi/region.h"
+#include "sky/sky_placement.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -360,6 +363,45 @@ TEST_F(DesktopTest, CtrlSSavesAnEmptyDocumentThroughTheFileDialog) {
   EXPECT_TRUE(WaitUntil([&] { return AtomList(x_, DefaultRootWindow(x_), "_NET_ACTIVE_WINDOW") ==
                                      std::vector<Atom>{w}; },
                         3s));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DesktopTest, TheWindowShowsTodaysSkyCutFromTheMap) {
+  Setting("EdgeFlg", 0);
+  Setting("ShootingStarLevel", 0);
+  Setting("SateltLevel", 0);
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const POINT origin = sky::SkyOrigin(local.tm_mon + 1, local.tm_mday, 150, 150);
+
+  const fs::path mapFile = fs::path(LV_PROGRAM_PATH).parent_path() / "SkyMapHi.SBM";
+  image::sbm::FileSource source(mapFile.c_str());
+  image::sbm::Picture picture;
+  ASSERT_EQ(image::sbm::ReadPicture(source, picture), image::sbm::ReadOutcome::kLoaded);
+  const auto map = image::sbm::ToArgb(picture);
+  ASSERT_TRUE(map.has_value());
+
+  XImage* shot = XGetImage(x_, w, 0, 0, 150, 150, AllPlanes, ZPixmap);
+  ASSERT_NE(shot, nullptr);
+  int wrong = 0;
+  int lit = 0;
+  for (int y = 0; y < 150; ++y) {
+    for (int x = 0; x < 150; ++x) {
+      const unsigned long got = XGetPixel(shot, x, y) & 0xFFFFFF;
+      const std::uint32_t want = map->argb[static_cast<size_t>(origin.y + y) * map->width + origin.x + x] & 0xFFFFFF;
+      wrong += got != want;
+      lit += want != 0;
+    }
+  }
+  XDestroyImage(shot);
+  EXPECT_EQ(wrong, 0);
+  EXPECT_GT(lit, 20);
 }
 
 }  // namespace

@@ -204,12 +204,25 @@ TEST_F(ProgramTest, LeftButtonAnywhereHandsTheMoveToTheWindowSystem) {
   EXPECT_EQ(backend->systemMoves[0], FrameHwnd());
 }
 
-TEST_F(ProgramTest, ViewPaintsBlackUntilTheSkyArrives) {
+TEST_F(ProgramTest, TheShippedSkyMapsAreFoundBesideTheExecutable) {
   ASSERT_TRUE(Start());
+  // The maps are read from the program folder, the executable's.
+  EXPECT_EQ(View()->m_pSkyMapHi->m_nWidth, 1856);
+  EXPECT_EQ(View()->m_pSkyMapSh->m_nHeight, 403);
+  const auto* map = gdi::Find<gdi::BitmapObject>(View()->m_pSkyMapHi->m_hBitmap);
+  ASSERT_NE(map, nullptr);
   const gdi::Surface* pixels = user::WindowPixels(FrameHwnd());
   ASSERT_NE(pixels, nullptr);
   ASSERT_EQ(pixels->width, 150);
-  for (std::uint32_t p : pixels->pixels) ASSERT_EQ(p, 0x000000u);
+  const CPoint o = View()->m_ptSkyOrigin;
+  int lit = 0;
+  for (int y = 0; y < 150; ++y) {
+    for (int x = 0; x < 150; ++x) {
+      ASSERT_EQ(pixels->At(x, y), map->surface->At(o.x + x, o.y + y)) << x << ", " << y;
+      lit += pixels->At(x, y) != 0;
+    }
+  }
+  EXPECT_GT(lit, 20);  // stars, not an empty sky
   EXPECT_EQ(::GetWindowTextString(FrameHwnd()), "Lumivane");
 }
 
@@ -277,6 +290,9 @@ class PaletteDisplayTest : public ProgramTest {
  protected:
   void SetUp() override {
     ProgramTest::SetUp();
+    // A program folder without sky maps: the test gives the picture its own palette.
+    char pattern[] = "/tmp/lumivane-empty-XXXXXX";
+    programDir = mkdtemp(pattern);
     // Only a display with 8 bits per pixel has a palette to realise.
     platform::Shutdown();
     platform::HeadlessBackend::Options options;
@@ -297,6 +313,11 @@ class PaletteDisplayTest : public ProgramTest {
       lp->palPalEntry[i] = PALETTEENTRY{v, v, static_cast<BYTE>(v + 1), 0};
     }
     View()->m_pSkyMapHi->m_hPalette = CreatePalette(lp);
+  }
+
+  void TearDown() override {
+    ProgramTest::TearDown();
+    std::filesystem::remove_all(programDir);
   }
 };
 

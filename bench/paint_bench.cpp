@@ -1,0 +1,93 @@
+// What a paint of the window costs: the real program on the headless backend, repainting its
+// whole window at each size step over darkness and over the desktop, against three plain
+// passes over the window's pixels.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "app/my_app.h"
+#include "app/my_doc.h"
+#include "platform/backend/headless/headless_backend.h"
+#include "platform/core/platform.h"
+#include "platform/core/profile_store.h"
+#include "platform/user/resources.h"
+#include "res/resource.h"
+#include "view/my_view.h"
+
+namespace {
+
+// The program started with a size step and a background, in a settings folder of its own;
+// the shipped sky maps are read from beside the benchmark executable.
+class RunningProgram {
+ public:
+  RunningProgram(int sizeStep, int background) {
+    char pattern[] = "/tmp/lumivane-bench-XXXXXX";
+    config_ = mkdtemp(pattern);
+    setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
+    platform::ProfileStore settings(platform::ProfilePathFor("Orvant", "Lumivane"));
+    settings.WriteInt("Config", "FrameSizeNo", sizeStep);
+    settings.WriteInt("Config", "BkMode", background);
+    settings.WriteInt("Config", "ShootingStarLevel", 0);
+    settings.WriteInt("Config", "SateltLevel", 0);
+    auto* backend = new platform::HeadlessBackend();
+    gdi::Surface desktop(640, 480, 0x405060);
+    backend->SetDesktopPicture(desktop);
+    platform::Initialize(std::unique_ptr<platform::Backend>(backend));
+    user::RegisterResources(&ProgramResources());
+    app_ = std::make_unique<CMyApp>();
+    char name[] = "lumivane_bench";
+    char* argv[] = {name};
+    AfxWinInit(app_.get(), 1, argv);
+    app_->InitInstance();
+    platform::PumpPendingMessages();
+  }
+  ~RunningProgram() {
+    platform::Shutdown();
+    app_.reset();
+    std::filesystem::remove_all(config_);
+  }
+
+  HWND View() const { return static_cast<CFrameWnd*>(app_->m_pMainWnd)->GetActiveView()->m_hWnd; }
+
+ private:
+  std::string config_;
+  std::unique_ptr<CMyApp> app_;
+};
+
+constexpr int kEdges[] = {100, 125, 150, 200, 275, 350};
+
+void FullPaint(benchmark::State& state) {
+  const int step = static_cast<int>(state.range(0));
+  RunningProgram program(step, static_cast<int>(state.range(1)));
+  const HWND view = program.View();
+  for (auto _ : state) {
+    ::InvalidateRect(view, nullptr, FALSE);
+    platform::PumpPendingMessages();
+  }
+  const int edge = kEdges[step - 1];
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * edge * edge * 4);
+}
+BENCHMARK(FullPaint)->ArgsProduct({{1, 2, 3, 4, 5, 6}, {1, 2}})->ArgNames({"step", "background"});
+
+// The yardstick: three passes over a window's pixels (compose, blend, copy to the window).
+void ThreePasses(benchmark::State& state) {
+  const int edge = static_cast<int>(state.range(0));
+  const size_t bytes = static_cast<size_t>(edge) * edge * 4;
+  std::vector<char> a(bytes, 1);
+  std::vector<char> b(bytes, 2);
+  for (auto _ : state) {
+    std::memcpy(b.data(), a.data(), bytes);
+    std::memcpy(a.data(), b.data(), bytes);
+    std::memcpy(b.data(), a.data(), bytes);
+    benchmark::DoNotOptimize(b.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(ThreePasses)->Arg(100)->Arg(125)->Arg(150)->Arg(200)->Arg(275)->Arg(350);
+
+}  // namespace

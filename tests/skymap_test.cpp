@@ -1,0 +1,253 @@
+// The sky-map strip: the projection that places stars and cuts the window by date, and the
+// two committed pictures, data/SkyMapHi.SBM and data/SkyMapSh.SBM, drawn with it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image/sbm_reader.h"
+#include "sky/sky_chart.h"
+
+namespace chart = sky::chart;
+namespace sbm = image::sbm;
+
+namespace {
+
+constexpr std::uint32_t kBlack = 0xFF000000u;
+constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
+
+std::filesystem::path DataDir() {
+  return std::filesystem::path(LV_TEST_DATA_DIR).parent_path().parent_path() / "data";
+}
+
+double Hours(int h, int m, double s) { return (h + m / 60.0 + s / 3600.0) * 15.0; }
+double Degrees(int d, int m) { return d < 0 ? d - m / 60.0 : d + m / 60.0; }
+
+// A committed sky-map picture as read by the program, and its colours top row first.
+struct MapFile {
+  sbm::Picture picture;
+  platform::Image image;
+
+  std::uint32_t At(int x, int y) const {
+    return image.argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)];
+  }
+};
+
+std::optional<MapFile> Load(const std::string& name) {
+  const std::string path = (DataDir() / name).string();
+  sbm::FileSource file(path.c_str());
+  if (!file.IsOpen()) {
+    ADD_FAILURE() << "cannot open " << path;
+    return std::nullopt;
+  }
+  MapFile map;
+  if (sbm::ReadPicture(file, map.picture) != sbm::ReadOutcome::kLoaded) {
+    ADD_FAILURE() << path << " does not load";
+    return std::nullopt;
+  }
+  std::optional<platform::Image> image = sbm::ToArgb(map.picture);
+  if (!image) {
+    ADD_FAILURE() << path << " does not convert";
+    return std::nullopt;
+  }
+  map.image = std::move(*image);
+  return map;
+}
+
+int Red(std::uint32_t argb) { return static_cast<int>((argb >> 16) & 0xFF); }
+int Blue(std::uint32_t argb) { return static_cast<int>(argb & 0xFF); }
+
+// --- The projection -------------------------------------------------------------------------
+
+TEST(SkyMapChartTest, ScalesFollowTheSiderealDrift) {
+  // 360 x 0.00273790935 = 0.985647366 degrees a day; 4 columns for that.
+  EXPECT_NEAR(chart::kDailyAdvanceDegrees, 0.985647366, 1e-12);
+  EXPECT_NEAR(chart::kColumnsPerDegree, 4.0582465271, 1e-9);
+  EXPECT_NEAR(chart::kWrapColumns, 1460.96874975, 1e-6);
+  EXPECT_NEAR(chart::RowsPerDegree(), 4.9973264975, 1e-9);
+  EXPECT_NEAR(chart::ReferenceColumn(), 1927.959138, 1e-5);
+}
+
+TEST(SkyMapChartTest, SiderealTimeMatchesAPublishedValue) {
+  // Mean sidereal time at Greenwich, 1987 April 10, 0h UT: 13h10m46.3668s (a textbook
+  // example); the linear formula is within a few milliseconds of it.
+  const double d = chart::DaysSinceJ2000(1987, 4, 10, 0.0);
+  EXPECT_DOUBLE_EQ(d, -4649.5);
+  EXPECT_NEAR(chart::GreenwichSiderealHours(d), 13 + 10 / 60.0 + 46.3668 / 3600.0, 0.01 / 3600.0);
+  // 2026-01-01 12:00 UT is 26 years of 365 days plus 7 leap days after J2000.0.
+  EXPECT_DOUBLE_EQ(chart::DaysSinceJ2000(2026, 1, 1, 12.0), 9497.0);
+  // Tokyo is 139.7 degrees east: its sidereal time is 9h18m48s ahead of Greenwich's.
+  EXPECT_NEAR(chart::LocalSiderealDegrees(d, 139.7), std::fmod((13 + 10 / 60.0 + 46.3668 / 3600.0) * 15.0 + 139.7, 360.0),
+              0.001);
+}
+
+TEST(SkyMapChartTest, MapDaysCountFrom1JanuaryAndSkipLeapDays) {
+  EXPECT_EQ(chart::MapDay(1, 1), 1);
+  EXPECT_EQ(chart::MapDay(1, 31), 31);
+  EXPECT_EQ(chart::MapDay(2, 28), 59);
+  EXPECT_EQ(chart::MapDay(2, 29), 60);
+  EXPECT_EQ(chart::MapDay(3, 1), 60);
+  EXPECT_EQ(chart::MapDay(12, 9), 343);
+  EXPECT_EQ(chart::MapDay(12, 31), 365);
+}
+
+TEST(SkyMapChartTest, WindowCentreIsTheEveningZenithOfEachDay) {
+  EXPECT_EQ(chart::WindowLeft(1), 1506);
+  EXPECT_EQ(chart::WindowLeft(343), 138);
+  EXPECT_EQ(chart::WindowLeft(365), 50);
+  EXPECT_EQ(chart::RoundToPixel(chart::ExactRow(chart::kLatitudeDegrees)), 228);
+  for (int day : {1, 59, 60, 172, 222, 300, 343, 365}) {
+    SCOPED_TRACE(day);
+    const int centre = 1685 - 4 * day;
+    EXPECT_EQ(chart::WindowCentreColumn(day), centre);
+    // The right ascension overhead that evening, from its own sidereal time, lands on the
+    // centre column (one of its copies does, where the sky repeats).
+    const std::vector<double> columns = chart::ExactColumns(chart::ZenithRightAscension(day));
+    ASSERT_FALSE(columns.empty());
+    double nearest = 1e9;
+    for (double x : columns) nearest = std::min(nearest, std::abs(x - centre));
+    EXPECT_LT(nearest, 0.001);
+  }
+  // On 9 December at 21:00 the sky overhead in Tokyo is at about 2h32m of right ascension
+  // (sidereal time is near 0h at Greenwich at midnight UT around the September equinox and
+  // gains 3m56s a day; then 12 hours later and 9h19m east).
+  EXPECT_NEAR(chart::ZenithRightAscension(343), Hours(2, 31, 45), 0.1);
+}
+
+TEST(SkyMapChartTest, RightAscensionRunsLeftwardsAndWraps) {
+  // East (higher right ascension) is on the left.
+  EXPECT_LT(chart::ExactColumn(100.0), chart::ExactColumn(99.0));
+  EXPECT_NEAR(chart::ExactColumn(99.0) - chart::ExactColumn(100.0), chart::kColumnsPerDegree, 1e-9);
+  // Right ascension 0 is C0 itself, off the right edge: only its copy one circle left shows.
+  EXPECT_EQ(chart::Columns(0.0), (std::vector<int>{467}));
+  EXPECT_EQ(chart::Columns(360.0), chart::Columns(0.0));
+  EXPECT_EQ(chart::Columns(-15.0), chart::Columns(345.0));
+  // 100 degrees: 1522.13 and 1522.13 - 1460.97 = 61.17, both on the strip.
+  const std::vector<int> twice = chart::Columns(100.0);
+  ASSERT_EQ(twice.size(), 2u);
+  EXPECT_EQ(twice[0], 61);
+  EXPECT_EQ(twice[1], 1522);
+  // 200 degrees: once.
+  EXPECT_EQ(chart::Columns(200.0), (std::vector<int>{1116}));
+}
+
+TEST(SkyMapChartTest, DeclinationRowsAndTheStripEdges) {
+  EXPECT_EQ(chart::Row(35.7), 228);
+  EXPECT_EQ(chart::Row(81.0), 2);   // near the top edge
+  EXPECT_EQ(chart::Row(1.0), 401);  // near the bottom edge
+  EXPECT_EQ(chart::Row(82.0), std::nullopt);
+  EXPECT_EQ(chart::Row(0.0), std::nullopt);
+  EXPECT_LT(*chart::Row(60.0), *chart::Row(40.0));  // north is up
+}
+
+TEST(SkyMapChartTest, StarsOffTheStripHaveNoRow) {
+  // Sirius (Dec -16 43') is south of the strip's bottom edge, Polaris (+89 16') north of its
+  // top: the strip shows declinations from about +1 to +81 only.
+  EXPECT_EQ(chart::Row(Degrees(-16, 43)), std::nullopt);
+  EXPECT_EQ(chart::Row(Degrees(89, 16)), std::nullopt);
+}
+
+TEST(SkyMapChartTest, VegaWorkedExample) {
+  // RA 18h36m56s, Dec +38 47': column 1927.959 - 4.0582465 x 279.2333 = 794.76 -> 795;
+  // row 228 - (38.7833 - 35.7) x 4.9973265 = 212.59 -> 213. README.md works it through.
+  EXPECT_NEAR(chart::ExactColumn(Hours(18, 36, 56)), 794.761, 0.001);
+  EXPECT_NEAR(chart::ExactRow(Degrees(38, 47)), 212.592, 0.001);
+  EXPECT_EQ(chart::Columns(Hours(18, 36, 56)), (std::vector<int>{795}));
+  EXPECT_EQ(chart::Row(Degrees(38, 47)), 213);
+}
+
+// --- The committed pictures -----------------------------------------------------------------
+
+void ExpectSkyMapFile(const MapFile& map) {
+  const BITMAPINFOHEADER& info = map.picture.info;
+  EXPECT_EQ(info.biWidth, 1856);
+  EXPECT_EQ(info.biHeight, 403);
+  EXPECT_EQ(info.biBitCount, 8);
+  EXPECT_EQ(info.biCompression, sbm::kCompressionRle);
+  ASSERT_TRUE(map.picture.rle.has_value());
+  EXPECT_EQ(map.picture.rle->end, sbm::RleEnd::kEndOfPicture);
+  EXPECT_EQ(map.picture.rle->written, 1856u * 403u);
+  EXPECT_EQ(sbm::Problem(map.picture), "");
+  // A dark sky codes far smaller than its plain rows.
+  EXPECT_LT(info.biSizeImage, 1856u * 403u / 10u);
+}
+
+TEST(SkyMapFilesTest, BothAreRunLengthCoded8BitStripsOfTheRightSize) {
+  for (const char* name : {"SkyMapHi.SBM", "SkyMapSh.SBM"}) {
+    SCOPED_TRACE(name);
+    const std::optional<MapFile> map = Load(name);
+    ASSERT_TRUE(map);
+    ExpectSkyMapFile(*map);
+  }
+}
+
+TEST(SkyMapFilesTest, MaskIsWhiteExactlyWhereTheSkyIsBlack) {
+  const std::optional<MapFile> stars = Load("SkyMapHi.SBM");
+  const std::optional<MapFile> mask = Load("SkyMapSh.SBM");
+  ASSERT_TRUE(stars && mask);
+  ASSERT_EQ(stars->image.argb.size(), mask->image.argb.size());
+  std::size_t starPixels = 0;
+  std::size_t mismatches = 0;
+  for (std::size_t i = 0; i < stars->image.argb.size(); ++i) {
+    const bool sky = stars->image.argb[i] == kBlack;
+    if (!sky) ++starPixels;
+    if (mask->image.argb[i] != (sky ? kWhite : kBlack)) ++mismatches;
+  }
+  EXPECT_EQ(mismatches, 0u);
+  // Some 1350 stars on the strip, about 1800 with the repeated part: a dark sky with stars.
+  EXPECT_GT(starPixels, 1800u);
+  EXPECT_LT(starPixels, stars->image.argb.size() / 100);
+}
+
+struct BrightStar {
+  const char* name;
+  double ra;
+  double dec;
+  std::size_t copies;
+};
+
+TEST(SkyMapFilesTest, BrightStarsSitWhereTheProjectionPutsThem) {
+  const std::optional<MapFile> map = Load("SkyMapHi.SBM");
+  ASSERT_TRUE(map);
+  // J2000 positions. Capella, Betelgeuse, Aldebaran and Procyon lie in the part of the sky
+  // the strip shows twice.
+  const BrightStar kStars[] = {
+      {"Vega", Hours(18, 36, 56.3), Degrees(38, 47), 1},      {"Altair", Hours(19, 50, 47.0), Degrees(8, 52), 1},
+      {"Deneb", Hours(20, 41, 25.9), Degrees(45, 17), 1},     {"Arcturus", Hours(14, 15, 39.7), Degrees(19, 11), 1},
+      {"Regulus", Hours(10, 8, 22.3), Degrees(11, 58), 1},    {"Pollux", Hours(7, 45, 18.9), Degrees(28, 2), 1},
+      {"Capella", Hours(5, 16, 41.4), Degrees(45, 60), 2},    {"Betelgeuse", Hours(5, 55, 10.3), Degrees(7, 24), 2},
+      {"Aldebaran", Hours(4, 35, 55.2), Degrees(16, 31), 2},  {"Procyon", Hours(7, 39, 18.1), Degrees(5, 13), 2},
+  };
+  for (const BrightStar& star : kStars) {
+    SCOPED_TRACE(star.name);
+    const std::optional<int> row = chart::Row(star.dec);
+    ASSERT_TRUE(row);
+    const std::vector<int> columns = chart::Columns(star.ra);
+    ASSERT_EQ(columns.size(), star.copies);
+    if (star.copies == 2) {
+      EXPECT_NEAR(columns[1] - columns[0], 1461, 1);
+    }
+    for (int x : columns) {
+      SCOPED_TRACE(x);
+      // Stars brighter than magnitude 1.5 are a bright core with dimmer arms round it, so the
+      // core must be exactly here: brighter than each of its four neighbours, which glow.
+      const std::uint32_t core = map->At(x, *row);
+      EXPECT_GE(Red(core), 200);
+      EXPECT_GE(Blue(core), Red(core));  // grey or bluish white, never yellow or red
+      const int neighbours[4][2] = {{x - 1, *row}, {x + 1, *row}, {x, *row - 1}, {x, *row + 1}};
+      for (const auto& n : neighbours) {
+        if (n[0] < 0 || n[0] >= chart::kMapWidth) continue;
+        const std::uint32_t arm = map->At(n[0], n[1]);
+        EXPECT_NE(arm, kBlack);
+        EXPECT_LT(Red(arm), Red(core));
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// lumivane-snapshot as its users run it: the built executable, its PNG and its exit status.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "image/png_file.h"
+#include "image/sbm_reader.h"
+#include "platform/core/profile_store.h"
+#include "sky/sky_placement.h"
+
+#ifdef LV_SNAPSHOT_PATH
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class SnapshotToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/lumivane-snapshot-test-XXXXXX";
+    dir_ = mkdtemp(pattern);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  struct Run {
+    int status = -1;
+    std::string err;
+  };
+
+  // Runs the tool with a settings folder of the test's own.
+  Run Snapshot(const std::vector<std::string>& args) {
+    std::string command = "XDG_CONFIG_HOME=" + Quote(dir_ + "/config") + " " + Quote(LV_SNAPSHOT_PATH);
+    for (const std::string& a : args) command += " " + Quote(a);
+    command += " 2>" + Quote(dir_ + "/err.txt");
+    Run r;
+    const int raw = std::system(command.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::ifstream in(dir_ + "/err.txt");
+    std::stringstream s;
+    s << in.rdbuf();
+    r.err = s.str();
+    return r;
+  }
+
+  std::string Out(const std::string& name) const { return dir_ + "/" + name; }
+
+  // The shipped sky map, decoded, from the program folder beside the tool.
+  platform::Image Map() {
+    const fs::path file = fs::path(LV_SNAPSHOT_PATH).parent_path() / "SkyMapHi.SBM";
+    image::sbm::FileSource source(file.c_str());
+    image::sbm::Picture picture;
+    EXPECT_EQ(image::sbm::ReadPicture(source, picture), image::sbm::ReadOutcome::kLoaded);
+    return *image::sbm::ToArgb(picture);
+  }
+
+  std::string dir_;
+};
+
+TEST_F(SnapshotToolTest, DarknessWithoutFrameIsTheMapSliceOfTheDate) {
+  const Run r = Snapshot({"--date", "2027-01-01", "--set", "FrameSizeNo=1", "--set", "EdgeFlg=0", Out("a.png")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto png = image::ReadPng(Out("a.png"));
+  ASSERT_TRUE(png.has_value());
+  ASSERT_EQ(png->width, 100);
+  ASSERT_EQ(png->height, 100);
+  const platform::Image map = Map();
+  const POINT o = sky::SkyOrigin(1, 1, 100, 100);
+  int wrong = 0;
+  for (int y = 0; y < 100; ++y) {
+    for (int x = 0; x < 100; ++x) {
+      wrong += png->argb[static_cast<size_t>(y) * 100 + x] != map.argb[static_cast<size_t>(o.y + y) * map.width + o.x + x];
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(SnapshotToolTest, RoundWindowsAreTransparentOutsideTheirEllipse) {
+  const Run r = Snapshot({"--date", "2026-12-09", "--time", "21:00", "--set", "CircleEdgeFlg=1", Out("r.png")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto png = image::ReadPng(Out("r.png"));
+  ASSERT_TRUE(png.has_value());
+  ASSERT_EQ(png->width, 150);
+  EXPECT_EQ(png->argb[0] >> 24, 0u);
+  EXPECT_EQ(png->argb[75 * 150 + 75] >> 24, 0xFFu);
+  EXPECT_EQ(png->argb[149 * 150 + 149] >> 24, 0u);
+}
+
+TEST_F(SnapshotToolTest, TheDesktopShowsBetweenTheStarsWhereTheWindowStands) {
+  platform::Image desktop;
+  desktop.width = 400;
+  desktop.height = 300;
+  desktop.argb.assign(400 * 300, 0xFF336699u);
+  ASSERT_TRUE(image::WritePng(Out("desk.png"), desktop));
+  const Run r = Snapshot({"--desktop", Out("desk.png"), "--set", "BkMode=2", "--set", "EdgeFlg=0", Out("d.png")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto png = image::ReadPng(Out("d.png"));
+  ASSERT_TRUE(png.has_value());
+  int desktopPixels = 0;
+  for (std::uint32_t p : png->argb) desktopPixels += p == 0xFF336699u;
+  // Mostly desktop, with stars over it.
+  EXPECT_GT(desktopPixels, 150 * 150 * 9 / 10);
+  EXPECT_LT(desktopPixels, 150 * 150);
+}
+
+TEST_F(SnapshotToolTest, TheUsersSettingsApplyAndAreNeverChanged) {
+  const fs::path user = fs::path(dir_) / "config" / "Orvant" / "Lumivane.ini";
+  ASSERT_TRUE(platform::ProfileStore(user).WriteInt("Config", "FrameSizeNo", 4));
+  std::ifstream before(user);
+  std::stringstream b;
+  b << before.rdbuf();
+  const Run r = Snapshot({Out("u.png")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(image::ReadPng(Out("u.png"))->width, 200);
+  // --set wins over the user's value.
+  ASSERT_EQ(Snapshot({"--set", "FrameSizeNo=2", Out("v.png")}).status, 0);
+  EXPECT_EQ(image::ReadPng(Out("v.png"))->width, 125);
+  std::ifstream after(user);
+  std::stringstream a;
+  a << after.rdbuf();
+  EXPECT_EQ(a.str(), b.str());
+}
+
+TEST_F(SnapshotToolTest, BadArgumentsGiveOneLineAndAFailure) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"--date", "2026-13-01", Out("x.png")},
+      {"--date", "2026-02-29", Out("x.png")},
+      {"--time", "24:00", Out("x.png")},
+      {"--set", "NoSuchValue=1", Out("x.png")},
+      {"--set", "FrameSizeNo=big", Out("x.png")},
+      {"--set", "FrameSizeNo", Out("x.png")},
+      {"--frobnicate", Out("x.png")},
+      {Out("x.png"), Out("y.png")},
+  };
+  for (const auto& args : bad) {
+    const Run r = Snapshot(args);
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+  const Run missing = Snapshot({"--desktop", Out("none.png"), Out("x.png")});
+  EXPECT_NE(missing.status, 0);
+  EXPECT_NE(missing.err.find("none.png"), std::string::npos);
+  std::ofstream(Out("junk.png")) << "not a picture";
+  const Run junk = Snapshot({"--desktop", Out("junk.png"), Out("x.png")});
+  EXPECT_NE(junk.status, 0);
+  EXPECT_EQ(std::count(junk.err.begin(), junk.err.end(), '\n'), 1) << junk.err;
+  EXPECT_FALSE(fs::exists(Out("x.png")));
+  const Run unwritable = Snapshot({dir_ + "/no/such/folder/x.png"});
+  EXPECT_NE(unwritable.status, 0);
+}
+
+}  // namespace
+
+#endif
