@@ -205,6 +205,7 @@ TEST_F(ProgramTest, LeftButtonAnywhereHandsTheMoveToTheWindowSystem) {
 }
 
 TEST_F(ProgramTest, TheShippedSkyMapsAreFoundBesideTheExecutable) {
+  WriteSetting("EdgeFlg", 0);
   ASSERT_TRUE(Start());
   // The maps are read from the program folder, the executable's.
   EXPECT_EQ(View()->m_pSkyMapHi->m_nWidth, 1856);

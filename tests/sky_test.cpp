@@ -58,6 +58,8 @@ class SkyTest : public ProgramTest {
     char pattern[] = "/tmp/lumivane-program-XXXXXX";
     programDir = mkdtemp(pattern);
     WriteTestMaps(programDir);
+    // The sky alone: no frame over it, and the clock rectangles stay as a test sets them.
+    WriteSetting("EdgeFlg", 0);
   }
   void TearDown() override {
     ProgramTest::TearDown();

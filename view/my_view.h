@@ -10,6 +10,9 @@
 
 class CDib;
 class CMyDoc;
+namespace decor {
+enum class Material;
+}
 
 class CMyView : public CView {
   DECLARE_DYNCREATE(CMyView)
@@ -45,6 +48,14 @@ class CMyView : public CView {
   void CaptureDesktop();
   // The main window; while the windows are being created, the frame that will be it.
   CWnd* MainWindow() const;
+
+  // ---- Frame and clock ----
+  // The painted frames; the bars are drawn when `bars` is exactly 1. Each paint rebuilds
+  // the glass, quadrant and pane regions.
+  void PaintLogFrame(CDC* dc, int bars);
+  void PaintAlumiFrame(CDC* dc, int bars);
+  // The clock on the frame, and the three rectangles the sky timer refreshes.
+  void PaintClock(CDC* dc);
 
   // ---- Members, in the order of their owners' table ----
   CDib* m_pSkyMapHi = nullptr;          // star picture "SkyMapHi.SBM"
@@ -92,4 +103,6 @@ class CMyView : public CView {
   void ClearRegionRecord();
   // Records the region made into m_rgnWindow and hands it to the main window.
   void GiveRegionToMainWindow(CWnd* main);
+  // The glass inside the frame just painted, its quarters, and the panes written in place.
+  void RebuildGlassRegions(decor::Material material, bool round, bool bars, int w, int h);
 };

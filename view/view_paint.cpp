@@ -83,6 +83,16 @@ void CMyView::OnDraw(CDC* dc) {
     ComposeSky(dc);
   }
 
+  CMyDoc* doc = GetDocument();
+  if (doc->EdgeFlg != 0) {
+    if (doc->EdgeKind == 1) {
+      PaintLogFrame(dc, doc->EdgeClossFlg);
+    } else {
+      PaintAlumiFrame(dc, doc->EdgeClossFlg);
+    }
+    if (doc->ClockFlg == 1) PaintClock(dc);
+  }
+
   m_satellite.SetRegions(&m_rgnPane[0], &m_rgnPane[1], &m_rgnPane[2], &m_rgnPane[3]);
   DrawSatellite(dc);
 }

@@ -124,8 +124,35 @@ class CDC : public CObject {
   COLORREF SetPixel(int x, int y, COLORREF c) { return ::SetPixel(m_hDC, x, y, c); }
   COLORREF GetPixel(int x, int y) const { return ::GetPixel(m_hDC, x, y); }
   COLORREF SetTextColor(COLORREF c) { return ::SetTextColor(m_hDC, c); }
+  COLORREF GetTextColor() const { return ::GetTextColor(m_hDC); }
   COLORREF SetBkColor(COLORREF c) { return ::SetBkColor(m_hDC, c); }
+  COLORREF GetBkColor() const { return ::GetBkColor(m_hDC); }
   int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
+  int GetBkMode() const { return ::GetBkMode(m_hDC); }
+
+  CPoint MoveTo(int x, int y) {
+    POINT previous{};
+    ::MoveToEx(m_hDC, x, y, &previous);
+    return CPoint(previous.x, previous.y);
+  }
+  BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
+  BOOL Arc(int l, int t, int r, int b, int xStart, int yStart, int xEnd, int yEnd) {
+    return ::Arc(m_hDC, l, t, r, b, xStart, yStart, xEnd, yEnd);
+  }
+  BOOL Arc(LPCRECT box, POINT start, POINT end) {
+    return ::Arc(m_hDC, box->left, box->top, box->right, box->bottom, start.x, start.y, end.x, end.y);
+  }
+  BOOL TextOut(int x, int y, const CString& text) {
+    return ::TextOut(m_hDC, x, y, text.c_str(), static_cast<int>(text.size()));
+  }
+  int DrawText(const CString& text, LPRECT r, UINT format) {
+    return ::DrawText(m_hDC, text.c_str(), static_cast<int>(text.size()), r, format);
+  }
+  CSize GetTextExtent(const CString& text) const {
+    SIZE s{};
+    ::GetTextExtentPoint32(m_hDC, text.c_str(), static_cast<int>(text.size()), &s);
+    return CSize(s.cx, s.cy);
+  }
   BOOL BitBlt(int x, int y, int w, int h, CDC* src, int sx, int sy, DWORD rop) {
     return ::BitBlt(m_hDC, x, y, w, h, src ? src->m_hDC : nullptr, sx, sy, rop);
   }

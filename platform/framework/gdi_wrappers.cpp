@@ -58,6 +58,12 @@ BOOL CDC::DeleteDC() {
 template <typename Wrapper>
 Wrapper* CDC::Temporary(HGDIOBJ h) {
   if (!h) return nullptr;
+  // Painters swap the same few objects in and out many times a paint: one wrapper per
+  // handle is enough.
+  for (auto& t : m_temporaries) {
+    if (t->m_hObject != h) continue;
+    if (auto* same = dynamic_cast<Wrapper*>(t.get())) return same;
+  }
   auto w = std::make_unique<Wrapper>();
   w->m_hObject = h;
   Wrapper* raw = w.get();
