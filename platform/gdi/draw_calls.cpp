@@ -22,6 +22,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
+#include <iterator>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/gdi.h"
@@ -39,11 +42,35 @@ struct Plotter {
   std::uint32_t pixel;
   RECT touched{0, 0, 0, 0};
   bool any = false;
+  // Two rectangles of surface pixels known to be drawable: the pens plot close to where
+  // they plotted last, over two rows at a time, so most pixels pass without asking the clip
+  // region (whose bands are a single row on a round window).
+  RECT drawable[2] = {};
+  int older = 0;
+
+  static bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+  bool Drawable(int sx, int sy) {
+    if (Inside(drawable[0], sx, sy) || Inside(drawable[1], sx, sy)) return true;
+    if (!dc.surface || !dc.surface->Contains(sx, sy)) return false;
+    RECT allowed{0, 0, dc.surface->width, dc.surface->height};
+    if (dc.visible) {
+      const RECT* r = dc.visible->RectAt(sx, sy);
+      if (!r) return false;
+      allowed.left = std::max(allowed.left, r->left);
+      allowed.top = std::max(allowed.top, r->top);
+      allowed.right = std::min(allowed.right, r->right);
+      allowed.bottom = std::min(allowed.bottom, r->bottom);
+    }
+    drawable[older] = allowed;
+    older ^= 1;
+    return true;
+  }
 
   void Plot(int x, int y) {
     const int sx = x + dc.origin.x;
     const int sy = y + dc.origin.y;
-    if (!DcCanDraw(dc, sx, sy)) return;
+    if (!Drawable(sx, sy)) return;
     dc.surface->At(sx, sy) = pixel;
     if (!any) {
       touched = RECT{sx, sy, sx + 1, sy + 1};
@@ -238,6 +265,51 @@ std::vector<OutlinePoint> EllipseOutline(int w, int h) {
   return out;
 }
 
+// Frames draw many arcs on the same few boxes; the outlines of the boxes drawn last are
+// kept (drawing happens on the one user-interface thread).
+const std::vector<OutlinePoint>& CachedEllipseOutline(int w, int h) {
+  struct Entry {
+    int w = -1;
+    int h = -1;
+    std::vector<OutlinePoint> outline;
+  };
+  static Entry cache[8];
+  static size_t next = 0;
+  for (Entry& e : cache) {
+    if (e.w == w && e.h == h) return e.outline;
+  }
+  Entry& e = cache[next];
+  next = (next + 1) % std::size(cache);
+  e.w = w;
+  e.h = h;
+  e.outline = EllipseOutline(w, h);
+  return e.outline;
+}
+
+// Where a DC can draw at all, in its logical coordinates: the surface cut to the bounding
+// box of the visible region. Empty when nothing can be drawn.
+RECT DrawableBounds(const DeviceContext& dc) {
+  if (!dc.surface) return RECT{0, 0, 0, 0};
+  RECT r{0, 0, dc.surface->width, dc.surface->height};
+  if (dc.visible) {
+    const RECT box = dc.visible->Box();
+    r.left = std::max(r.left, box.left);
+    r.top = std::max(r.top, box.top);
+    r.right = std::min(r.right, box.right);
+    r.bottom = std::min(r.bottom, box.bottom);
+  }
+  return RECT{r.left - dc.origin.x, r.top - dc.origin.y, r.right - dc.origin.x, r.bottom - dc.origin.y};
+}
+
+// A stroke from a to b with a pen of this width stays within `reach` pixels of the two
+// points' box; a stroke that far from the drawable area cannot touch it. Clipped repaints
+// (a satellite's few pixels, a clock's minutes) skip nearly all of a frame this way.
+bool StrokeMayShow(const RECT& drawable, POINT a, POINT b, int width) {
+  const int reach = width + 1;
+  return std::min(a.x, b.x) - reach < drawable.right && std::max(a.x, b.x) + reach >= drawable.left &&
+         std::min(a.y, b.y) - reach < drawable.bottom && std::max(a.y, b.y) + reach >= drawable.top;
+}
+
 size_t FindOnOutline(const std::vector<OutlinePoint>& outline, POINT ray) {
   // A ray pointing below the horizontal skips points exactly on it.
   const bool strict = ray.y < 0;
@@ -246,6 +318,29 @@ size_t FindOnOutline(const std::vector<OutlinePoint>& outline, POINT ray) {
     if (c > 0 || (c == 0 && !strict)) return i;
   }
   return outline.size();
+}
+
+// Where a ray meets the outline of a w x h box, remembered: a frame asks the same few
+// dozen questions at every paint, each a walk round the whole outline.
+size_t FindOnCachedOutline(const std::vector<OutlinePoint>& outline, int w, int h, POINT ray) {
+  struct Key {
+    int w, h, x, y;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    size_t operator()(const Key& k) const {
+      size_t seed = std::hash<int>()(k.w);
+      for (int v : {k.h, k.x, k.y}) seed = seed * 1000003u ^ std::hash<int>()(v);
+      return seed;
+    }
+  };
+  static std::unordered_map<Key, size_t, KeyHash> answers;
+  const Key key{w, h, ray.x, ray.y};
+  if (auto it = answers.find(key); it != answers.end()) return it->second;
+  if (answers.size() >= 4096) answers.clear();
+  const size_t found = FindOnOutline(outline, ray);
+  answers.emplace(key, found);
+  return found;
 }
 
 }  // namespace
@@ -265,6 +360,7 @@ BOOL LineTo(HDC hdc, int x, int y) {
   const POINT from = dc->position;
   dc->position = POINT{x, y};
   if (!pen || pen->style == PS_NULL || !dc->surface) return TRUE;
+  if (!StrokeMayShow(DrawableBounds(*dc), from, POINT{x, y}, pen->width)) return TRUE;
   Plotter p{*dc, PixelFromColor(pen->color)};
   if (pen->width <= 1) {
     CosmeticLine(p, from.x, from.y, x, y);
@@ -293,13 +389,16 @@ BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
   if (w <= 0 || h <= 0) return TRUE;
   if (w > kMaxArcExtent || h > kMaxArcExtent) return FALSE;
 
-  const std::vector<OutlinePoint> outline = EllipseOutline(static_cast<int>(w), static_cast<int>(h));
+  const RECT drawable = DrawableBounds(*dc);
+  if (drawable.left >= drawable.right || drawable.top >= drawable.bottom) return TRUE;
+  const std::vector<OutlinePoint>& outline = CachedEllipseOutline(static_cast<int>(w), static_cast<int>(h));
   if (outline.empty()) return TRUE;
   const int cx = left + static_cast<int>(w / 2);
   const int cy = top + static_cast<int>(h / 2);
   const size_t n = outline.size();
-  const size_t start = FindOnOutline(outline, POINT{xStart - cx, -(yStart - cy)});
-  size_t end = FindOnOutline(outline, POINT{xEnd - cx, -(yEnd - cy)});
+  const size_t start = FindOnCachedOutline(outline, static_cast<int>(w), static_cast<int>(h),
+                                           POINT{xStart - cx, -(yStart - cy)});
+  size_t end = FindOnCachedOutline(outline, static_cast<int>(w), static_cast<int>(h), POINT{xEnd - cx, -(yEnd - cy)});
   if (end <= start) end += n;
 
   Plotter p{*dc, PixelFromColor(pen->color)};
@@ -313,7 +412,7 @@ BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
     for (size_t i = start; i + 1 < end; ++i) {
       const POINT a = at(i);
       const POINT b = at(i + 1);
-      if (!(a == b)) CosmeticLine(p, a.x, a.y, b.x, b.y);
+      if (!(a == b) && StrokeMayShow(drawable, a, b, width)) CosmeticLine(p, a.x, a.y, b.x, b.y);
     }
   } else {
     if (end - start == 1) {
@@ -323,7 +422,7 @@ BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
     for (size_t i = start; i + 1 < end; ++i) {
       const POINT a = at(i);
       const POINT b = at(i + 1);
-      WideLine(p, a.x, a.y, b.x, b.y, width);
+      if (StrokeMayShow(drawable, a, b, width)) WideLine(p, a.x, a.y, b.x, b.y, width);
     }
   }
   return TRUE;

@@ -1,6 +1,8 @@
 #include "platform/gdi/region.h"
 
 #include <algorithm>
+#include <iterator>
+#include <limits>
 #include <cstdint>
 #include <utility>
 
@@ -11,31 +13,38 @@ using Span = std::pair<int, int>;  // [left, right)
 
 // Spans of a region on the scanlines starting at y0. Calls come with increasing y0, so the
 // cursor only moves forward and a whole combination stays linear in the number of rectangles.
-std::vector<Span> SpansAt(const std::vector<RECT>& rects, size_t& cursor, int y0) {
+// The spans of the band that covers y0 (none if no band does), into `spans`.
+void SpansAt(const std::vector<RECT>& rects, size_t& cursor, int y0, std::vector<Span>& spans) {
+  spans.clear();
   while (cursor < rects.size() && rects[cursor].bottom <= y0) ++cursor;
-  std::vector<Span> spans;
   for (size_t i = cursor; i < rects.size() && rects[i].top == rects[cursor].top; ++i) {
     if (rects[i].top <= y0) spans.emplace_back(rects[i].left, rects[i].right);
   }
-  return spans;
 }
 
 // Walks both span lists as boundaries of an inside/outside function and keeps the parts
-// where `keep(inA, inB)` holds; touching results are merged.
+// where `keep(inA, inB)` holds, into `out`; touching results are merged. `edges` is
+// scratch space, passed in so that a whole combination allocates only a few times.
 template <typename Keep>
-std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, Keep keep) {
-  std::vector<int> edges;
-  edges.reserve(2 * (a.size() + b.size()));
-  for (const Span& s : a) {
-    edges.push_back(s.first);
-    edges.push_back(s.second);
+void CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, Keep keep, std::vector<int>& edges,
+                  std::vector<Span>& out) {
+  out.clear();
+  edges.clear();
+  // Both lists are sorted and disjoint, so their edges come in order: merge them.
+  size_t i = 0;
+  size_t j = 0;
+  auto edgeOf = [](const std::vector<Span>& spans, size_t k) { return k % 2 ? spans[k / 2].second : spans[k / 2].first; };
+  const size_t na = 2 * a.size();
+  const size_t nb = 2 * b.size();
+  while (i < na || j < nb) {
+    int next;
+    if (j >= nb || (i < na && edgeOf(a, i) <= edgeOf(b, j))) {
+      next = edgeOf(a, i++);
+    } else {
+      next = edgeOf(b, j++);
+    }
+    if (edges.empty() || edges.back() != next) edges.push_back(next);
   }
-  for (const Span& s : b) {
-    edges.push_back(s.first);
-    edges.push_back(s.second);
-  }
-  std::sort(edges.begin(), edges.end());
-  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
 
   auto inside = [](const std::vector<Span>& spans, int x) {
     for (const Span& s : spans) {
@@ -45,7 +54,6 @@ std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Spa
     return false;
   };
 
-  std::vector<Span> out;
   for (size_t k = 0; k + 1 < edges.size(); ++k) {
     const int x0 = edges[k];
     const int x1 = edges[k + 1];
@@ -56,7 +64,6 @@ std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Spa
       out.emplace_back(x0, x1);
     }
   }
-  return out;
 }
 
 }  // namespace
@@ -134,19 +141,19 @@ int Region::Complexity() const {
   return rects_.size() == 1 ? kSimpleRegion : kComplexRegion;
 }
 
-bool Region::Contains(int x, int y) const {
+const RECT* Region::RectAt(int x, int y) const {
   // Drawing asks this for every pixel: find the band by binary search, then look at its
   // few spans.
   auto it = std::upper_bound(rects_.begin(), rects_.end(), y,
                              [](int value, const RECT& r) { return value < r.top; });
-  if (it == rects_.begin()) return false;
+  if (it == rects_.begin()) return nullptr;
   --it;
-  if (y >= it->bottom) return false;
+  if (y >= it->bottom) return nullptr;
   const LONG top = it->top;
   for (;; --it) {
-    if (it->top != top) return false;
-    if (it->left <= x && x < it->right) return true;
-    if (it == rects_.begin()) return false;
+    if (it->top != top) return nullptr;
+    if (it->left <= x && x < it->right) return &*it;
+    if (it == rects_.begin()) return nullptr;
   }
 }
 
@@ -168,17 +175,38 @@ void Region::Offset(int dx, int dy) {
 }
 
 Region Region::Combine(const Region& a, const Region& b, Op op) {
+  // Only rows inside both operands can survive an intersection, and only rows of the first
+  // a difference: clipping a small update area by a round window looks at a few bands, not
+  // at every row of the ellipse.
+  LONG low = std::numeric_limits<LONG>::min();
+  LONG high = std::numeric_limits<LONG>::max();
+  if (op == Op::And || op == Op::Diff) {
+    if (a.rects_.empty() || (op == Op::And && b.rects_.empty())) return Region();
+    low = a.rects_.front().top;
+    high = a.rects_.back().bottom;
+    if (op == Op::And) {
+      low = std::max(low, b.rects_.front().top);
+      high = std::min(high, b.rects_.back().bottom);
+    }
+    if (low >= high) return Region();
+  }
+
+  // Band edges of both operands, each list already in order; merged without duplicates.
+  auto bandEdges = [low, high](const std::vector<RECT>& rects) {
+    std::vector<int> edges;
+    for (const RECT& r : rects) {
+      if (r.bottom <= low || r.top >= high) continue;
+      for (LONG y : {std::max(r.top, low), std::min(r.bottom, high)}) {
+        if (edges.empty() || edges.back() < y) edges.push_back(static_cast<int>(y));
+      }
+    }
+    return edges;
+  };
+  const std::vector<int> edgesA = bandEdges(a.rects_);
+  const std::vector<int> edgesB = bandEdges(b.rects_);
   std::vector<int> ys;
-  ys.reserve(2 * (a.rects_.size() + b.rects_.size()));
-  for (const RECT& r : a.rects_) {
-    ys.push_back(r.top);
-    ys.push_back(r.bottom);
-  }
-  for (const RECT& r : b.rects_) {
-    ys.push_back(r.top);
-    ys.push_back(r.bottom);
-  }
-  std::sort(ys.begin(), ys.end());
+  ys.reserve(edgesA.size() + edgesB.size());
+  std::merge(edgesA.begin(), edgesA.end(), edgesB.begin(), edgesB.end(), std::back_inserter(ys));
   ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
 
   auto keep = [op](bool inA, bool inB) {
@@ -192,15 +220,26 @@ Region Region::Combine(const Region& a, const Region& b, Op op) {
   };
 
   Region out;
-  size_t cursorA = 0;
-  size_t cursorB = 0;
+  auto firstBandReaching = [](const std::vector<RECT>& rects, LONG y) {
+    return static_cast<size_t>(std::partition_point(rects.begin(), rects.end(), [y](const RECT& r) {
+                                 return r.bottom <= y;
+                               }) - rects.begin());
+  };
+  size_t cursorA = ys.empty() ? 0 : firstBandReaching(a.rects_, ys.front());
+  size_t cursorB = ys.empty() ? 0 : firstBandReaching(b.rects_, ys.front());
+  std::vector<Span> spansA;
+  std::vector<Span> spansB;
+  std::vector<Span> spans;
+  std::vector<int> edges;
   std::vector<Span> previous;
   LONG previousBottom = 0;
   size_t previousStart = 0;
   for (size_t k = 0; k + 1 < ys.size(); ++k) {
     const int y0 = ys[k];
     const int y1 = ys[k + 1];
-    std::vector<Span> spans = CombineSpans(SpansAt(a.rects_, cursorA, y0), SpansAt(b.rects_, cursorB, y0), keep);
+    SpansAt(a.rects_, cursorA, y0, spansA);
+    SpansAt(b.rects_, cursorB, y0, spansB);
+    CombineSpans(spansA, spansB, keep, edges, spans);
     if (spans.empty()) continue;
     if (!out.rects_.empty() && previousBottom == y0 && spans == previous) {
       // Same spans directly below the previous band: stretch that band instead.
@@ -208,7 +247,7 @@ Region Region::Combine(const Region& a, const Region& b, Op op) {
     } else {
       previousStart = out.rects_.size();
       for (const Span& s : spans) out.rects_.push_back(RECT{s.first, y0, s.second, y1});
-      previous = std::move(spans);
+      std::swap(previous, spans);
     }
     previousBottom = y1;
   }

@@ -32,7 +32,9 @@ class Region {
   // Bounding box; all zero for an empty region.
   RECT Box() const;
   int Complexity() const;
-  bool Contains(int x, int y) const;
+  bool Contains(int x, int y) const { return RectAt(x, y) != nullptr; }
+  // The rectangle of the region that holds the pixel, or null when none does.
+  const RECT* RectAt(int x, int y) const;
   // Any pixel of the rectangle lies in the region.
   bool IntersectsRect(const RECT& r) const;
   void Offset(int dx, int dy);
