@@ -1,12 +1,15 @@
 // What a paint of the window costs: the real program on the headless backend, repainting its
 // whole window at each size step over darkness and over the desktop, against three plain
-// passes over the window's pixels.
+// passes over the window's pixels; and the frame with its clock alone, as every paint and
+// every minute's clock refresh draws them.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/my_app.h"
@@ -24,7 +27,7 @@ namespace {
 // the shipped sky maps are read from beside the benchmark executable.
 class RunningProgram {
  public:
-  RunningProgram(int sizeStep, int background) {
+  RunningProgram(int sizeStep, int background, std::initializer_list<std::pair<const char*, int>> more = {}) {
     char pattern[] = "/tmp/lumivane-bench-XXXXXX";
     config_ = mkdtemp(pattern);
     setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
@@ -33,6 +36,7 @@ class RunningProgram {
     settings.WriteInt("Config", "BkMode", background);
     settings.WriteInt("Config", "ShootingStarLevel", 0);
     settings.WriteInt("Config", "SateltLevel", 0);
+    for (const auto& [name, value] : more) settings.WriteInt("Config", name, value);
     auto* backend = new platform::HeadlessBackend();
     gdi::Surface desktop(640, 480, 0x405060);
     backend->SetDesktopPicture(desktop);
@@ -51,7 +55,10 @@ class RunningProgram {
     std::filesystem::remove_all(config_);
   }
 
-  HWND View() const { return static_cast<CFrameWnd*>(app_->m_pMainWnd)->GetActiveView()->m_hWnd; }
+  CMyView* ViewObject() const {
+    return static_cast<CMyView*>(static_cast<CFrameWnd*>(app_->m_pMainWnd)->GetActiveView());
+  }
+  HWND View() const { return ViewObject()->m_hWnd; }
 
  private:
   std::string config_;
@@ -72,6 +79,53 @@ void FullPaint(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * edge * edge * 4);
 }
 BENCHMARK(FullPaint)->ArgsProduct({{1, 2, 3, 4, 5, 6}, {1, 2}})->ArgNames({"step", "background"});
+
+// The frame and the clock drawn straight into the window at 350 pixels, as each paint draws
+// them after the sky: material (1 log, 0 aluminium), shape and bars.
+void FrameAndClock(benchmark::State& state) {
+  const int kind = static_cast<int>(state.range(0));
+  const int round = static_cast<int>(state.range(1));
+  const int bars = static_cast<int>(state.range(2));
+  RunningProgram program(6, 1, {{"EdgeKind", kind}, {"CircleEdgeFlg", round}, {"EdgeClossFlg", bars}, {"ClockFlg", 1}});
+  CMyView* view = program.ViewObject();
+  CClientDC dc(view);
+  for (auto _ : state) {
+    if (kind == 1) {
+      view->PaintLogFrame(&dc, bars);
+    } else {
+      view->PaintAlumiFrame(&dc, bars);
+    }
+    view->PaintClock(&dc);
+  }
+}
+BENCHMARK(FrameAndClock)->ArgsProduct({{1, 0}, {0, 1}, {1, 0}})->ArgNames({"log", "round", "bars"});
+
+// The paint that follows a minute's turn: frame and clock again, clipped to the minutes.
+void MinuteRefresh(benchmark::State& state) {
+  const int round = static_cast<int>(state.range(0));
+  RunningProgram program(6, 1, {{"EdgeKind", 1}, {"CircleEdgeFlg", round}, {"EdgeClossFlg", 1}, {"ClockFlg", 1}});
+  CMyView* view = program.ViewObject();
+  for (auto _ : state) {
+    view->m_bSkipSky = 1;
+    view->InvalidateRect(&view->m_rcClockMinute, FALSE);
+    platform::PumpPendingMessages();
+  }
+}
+BENCHMARK(MinuteRefresh)->Arg(0)->Arg(1)->ArgNames({"round"});
+
+// A satellite's step: a 4 x 4 square of the glass repainted, 200 times a second while it
+// flies, each time with the whole sky composed and the frame drawn clipped to the square.
+void SatelliteStep(benchmark::State& state) {
+  const int round = static_cast<int>(state.range(0));
+  RunningProgram program(6, 1, {{"EdgeKind", 1}, {"CircleEdgeFlg", round}, {"EdgeClossFlg", 1}, {"ClockFlg", 1}});
+  CMyView* view = program.ViewObject();
+  const CRect square(60, 80, 64, 84);
+  for (auto _ : state) {
+    view->InvalidateRect(&square, FALSE);
+    platform::PumpPendingMessages();
+  }
+}
+BENCHMARK(SatelliteStep)->Arg(0)->Arg(1)->ArgNames({"round"});
 
 // The yardstick: three passes over a window's pixels (compose, blend, copy to the window).
 void ThreePasses(benchmark::State& state) {
