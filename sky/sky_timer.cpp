@@ -14,16 +14,22 @@ void CMyView::OnTimer(UINT_PTR id) {
   now.GetLocalTm(&local);
 
   if (local.tm_min != doc->m_nMinute) {
+    bool refreshed = false;
+    auto refresh = [&](const CRect& r) {
+      InvalidateRect(&r, FALSE);
+      refreshed = refreshed || !r.IsRectEmpty();
+    };
     if (local.tm_hour == 0 && local.tm_min == 0) {
-      InvalidateRect(&m_rcClockDate, FALSE);
-      if (doc->CircleEdgeFlg == 1) InvalidateRect(&m_rcClockTime, FALSE);
+      refresh(m_rcClockDate);
+      if (doc->CircleEdgeFlg == 1) refresh(m_rcClockTime);
     } else if (local.tm_min == 0) {
-      InvalidateRect(&m_rcClockTime, FALSE);
+      refresh(m_rcClockTime);
     } else {
-      InvalidateRect(&m_rcClockMinute, FALSE);
+      refresh(m_rcClockMinute);
     }
-    // The paint that follows redraws frame and clock only.
-    m_bSkipSky = 1;
+    // The paint that follows redraws frame and clock only. A clock never drawn has nothing
+    // to refresh, and the mark would only hold back the sky of some later, unrelated paint.
+    if (refreshed) m_bSkipSky = 1;
   }
 
   doc->m_nYear = local.tm_year + 1900;

@@ -591,6 +591,8 @@ TEST_F(ClockTest, NoClockWithoutTheFrameOrWithAnyFlagButOne) {
   backend->Advance(61000);
   user::SetMessageSpy(nullptr);
   EXPECT_EQ(paints, 0);
+  // Nor does it hold back the sky of the next paint, whatever brings it.
+  EXPECT_EQ(View()->m_bSkipSky, 0);
 }
 
 // A clock refresh draws frame and clock over what is on screen, and the window ends up as a
