@@ -12,6 +12,7 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -22,6 +23,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -35,14 +38,20 @@ namespace {
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}, int keepFd = -1) {
+// Starts a program with its standard error going to `errorLog` (and on to the terminal too
+// with LUMIVANE_E2E_VERBOSE set), so that what it said can be shown when a test fails.
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& errorLog,
+            int keepFd = -1) {
   const pid_t pid = fork();
   if (pid == 0) {
     for (const std::string& e : env) putenv(strdup(e.c_str()));
     const int devnull = open("/dev/null", O_RDWR);
     dup2(devnull, 0);
     dup2(devnull, 1);
-    if (!getenv("LUMIVANE_E2E_VERBOSE")) dup2(devnull, 2);
+    if (!getenv("LUMIVANE_E2E_VERBOSE")) {
+      const int log = open(errorLog.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+      dup2(log >= 0 ? log : devnull, 2);
+    }
     for (int fd = 3; fd < 256; ++fd) {
       if (fd != keepFd) close(fd);
     }
@@ -53,6 +62,11 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
     _exit(127);
   }
   return pid;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 bool WaitUntil(const std::function<bool()>& ok, std::chrono::milliseconds limit) {
@@ -150,27 +164,60 @@ void Shell(const std::string& command) { ASSERT_EQ(std::system(command.c_str()),
 class DesktopTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    char pattern[] = "/tmp/lumivane-e2e-logs-XXXXXX";
+    logs_ = mkdtemp(pattern);
+    StartDesktop();
+    if (::testing::Test::HasFatalFailure()) std::cerr << DesktopLogs();
+  }
+
+  // The X server, the window manager and the tray host, each one waited for until it
+  // answers, in that order.
+  static void StartDesktop() {
     int pipeFds[2];
     ASSERT_EQ(pipe(pipeFds), 0);
-    xvfb_ = Spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
+    // -noreset: the server must not start over should its clients ever all leave at once.
+    xvfb_ = Spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-noreset", "-screen", "0",
                    std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24", "-nolisten", "tcp"},
-                  {}, pipeFds[1]);
+                  {}, logs_ + "/Xvfb.log", pipeFds[1]);
     close(pipeFds[1]);
-    char number[32] = {};
-    const ssize_t n = read(pipeFds[0], number, sizeof number - 1);
+    // The server writes the number and then, in a write of its own, a newline, and a
+    // failure to write that newline is fatal to it. So the pipe stays open until the
+    // newline has come (or the server has gone), never closed after the first piece.
+    std::string number;
+    char chunk[32];
+    while (number.find('\n') == std::string::npos) {
+      const ssize_t n = read(pipeFds[0], chunk, sizeof chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      number.append(chunk, static_cast<size_t>(n));
+    }
     close(pipeFds[0]);
-    ASSERT_GT(n, 0) << "Xvfb did not start";
-    display_ = ":" + std::string(number, static_cast<size_t>(n - (number[n - 1] == '\n' ? 1 : 0)));
+    while (!number.empty() && number.back() == '\n') number.pop_back();
+    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+    display_ = ":" + number;
     setenv("DISPLAY", display_.c_str(), 1);
-    ASSERT_TRUE(WaitUntil([] { return (x_ = XOpenDisplay(display_.c_str())) != nullptr; }, 10s));
+    // Ready once it has written its number: the first connection is expected to succeed.
+    ASSERT_TRUE(WaitUntil([] { return (x_ = XOpenDisplay(display_.c_str())) != nullptr; }, 5s))
+        << "no connection to Xvfb on " << display_;
 
-    openbox_ = Spawn({"openbox"});
+    openbox_ = Spawn({"openbox"}, {}, logs_ + "/openbox.log");
     ASSERT_TRUE(WaitUntil([] { return !AtomList(x_, DefaultRootWindow(x_), "_NET_SUPPORTING_WM_CHECK").empty(); }, 10s))
         << "openbox did not start";
     trayer_ = Spawn({"trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width", "120",
-                     "--heighttype", "pixel", "--height", "24", "--transparent", "false"});
+                     "--heighttype", "pixel", "--height", "24", "--transparent", "false"},
+                    {}, logs_ + "/trayer.log");
     const Atom tray = XInternAtom(x_, "_NET_SYSTEM_TRAY_S0", False);
     ASSERT_TRUE(WaitUntil([&] { return XGetSelectionOwner(x_, tray) != 0; }, 10s)) << "trayer did not start";
+  }
+
+  // What the desktop's programs wrote on their standard error.
+  static std::string DesktopLogs() {
+    std::string all;
+    for (const char* name : {"Xvfb", "openbox", "trayer"}) {
+      const std::string text = ReadText(logs_ + "/" + name + ".log");
+      if (!text.empty()) all += "---- " + std::string(name) + " said:\n" + text;
+    }
+    return all;
   }
 
   static void TearDownTestSuite() {
@@ -179,6 +226,7 @@ class DesktopTest : public ::testing::Test {
     Stop(trayer_);
     Stop(openbox_);
     Stop(xvfb_);
+    fs::remove_all(logs_);
   }
 
   void SetUp() override {
@@ -189,6 +237,11 @@ class DesktopTest : public ::testing::Test {
   void TearDown() override {
     Stop(program_);
     program_ = -1;
+    if (HasFailure()) {
+      const std::string said = ReadText(config_ + "/program.log");
+      if (!said.empty()) std::cerr << "---- the program said:\n" << said;
+      std::cerr << DesktopLogs();
+    }
     fs::remove_all(config_);
   }
 
@@ -204,7 +257,7 @@ class DesktopTest : public ::testing::Test {
 
   // Starts the program and waits for its window to be mapped; returns that window.
   Window StartProgram() {
-    program_ = Spawn({LV_PROGRAM_PATH}, {"XDG_CONFIG_HOME=" + config_, "DISPLAY=" + display_});
+    program_ = Spawn({LV_PROGRAM_PATH}, {"XDG_CONFIG_HOME=" + config_, "DISPLAY=" + display_}, config_ + "/program.log");
     Window found = 0;
     WaitUntil(
         [&] {
@@ -236,6 +289,7 @@ class DesktopTest : public ::testing::Test {
 
   static inline pid_t xvfb_ = -1, openbox_ = -1, trayer_ = -1;
   static inline std::string display_;
+  static inline std::string logs_;
   static inline Display* x_ = nullptr;
   pid_t program_ = -1;
   std::string config_;
@@ -402,6 +456,90 @@ TEST_F(DesktopTest, TheWindowShowsTodaysSkyCutFromTheMap) {
   XDestroyImage(shot);
   EXPECT_EQ(wrong, 0);
   EXPECT_GT(lit, 20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DesktopTest, AFileNameOnTheCommandLineIsRefusedAndTheSettingsStay) {
+  Setting("FrameSizeNo", 6);
+  Setting("ClockColor", 3);
+  const std::string file = config_ + "/some.doc";
+  std::ofstream(file).close();
+  const std::string before = ReadText(SettingsFile().string());
+  program_ = Spawn({LV_PROGRAM_PATH, file}, {"XDG_CONFIG_HOME=" + config_, "DISPLAY=" + display_},
+                   config_ + "/program.log");
+  const std::optional<int> status = WaitForExit(program_, 10s);
+  ASSERT_TRUE(status.has_value());
+  program_ = -1;
+  EXPECT_EQ(*status, 2);
+  EXPECT_NE(ReadText(config_ + "/program.log").find("unexpected argument \"" + file + "\""), std::string::npos);
+  EXPECT_EQ(ReadText(SettingsFile().string()), before);
+}
+
+// A termination signal while something modal is open: it closes, then the program ends the
+// ordinary way, saving its values and taking its tray icon away.
+TEST_F(DesktopTest, ATerminationSignalEndsTheProgramWhileItsMenuOrFileDialogIsOpen) {
+  for (const bool menu : {true, false}) {
+    SCOPED_TRACE(menu ? "tray menu" : "file dialog");
+    fs::remove(SettingsFile());
+    const Window w = StartProgram();
+    ASSERT_NE(w, 0u);
+    const Window icon = TrayIcon();
+    ASSERT_NE(icon, 0u);
+    // Something new is mapped: the menu or the dialog.
+    auto mappedWindows = [&] {
+      int count = 0;
+      Walk(x_, DefaultRootWindow(x_), [&](Window child, Window parent) {
+        XWindowAttributes a{};
+        if (parent == DefaultRootWindow(x_) && XGetWindowAttributes(x_, child, &a) && a.map_state == IsViewable) {
+          ++count;
+        }
+      });
+      return count;
+    };
+    const int before = mappedWindows();
+    if (menu) {
+      const Geometry ig = GeometryOf(x_, icon);
+      Shell("xdotool mousemove " + std::to_string(ig.x + ig.width / 2) + " " + std::to_string(ig.y + ig.height / 2) +
+            " sleep 0.2 mousedown 3 sleep 0.1 mouseup 3");
+    } else {
+      Shell("xdotool key ctrl+o");
+    }
+    ASSERT_TRUE(WaitUntil([&] { return mappedWindows() > before; }, 5s)) << "nothing opened";
+    std::this_thread::sleep_for(300ms);
+    kill(program_, SIGTERM);
+    const std::optional<int> status = WaitForExit(program_, 10s);
+    ASSERT_TRUE(status.has_value()) << "the program did not end";
+    program_ = -1;
+    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(ReadSetting("BeforePositionPosX"), (kScreenWidth - 150) / 2);
+    EXPECT_EQ(ReadSetting("FrameSizeNo"), 3);
+    EXPECT_TRUE(WaitUntil([&] { return TrayIcon() == 0; }, 3s)) << "the tray icon stayed";
+  }
+}
+
+// "Always on top" chosen through the window manager (a pager, a window menu) survives the
+// program's paints, which set the title and styles again each time.
+TEST_F(DesktopTest, KeptAboveByTheUserItStaysAboveWhileItPaints) {
+  Setting("ShootingStarLevel", 10);  // a shooting star, and so a paint, nearly every second
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  ASSERT_FALSE(HasState(x_, w, "_NET_WM_STATE_ABOVE"));
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = w;
+  e.xclient.message_type = XInternAtom(x_, "_NET_WM_STATE", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = 1;  // add
+  e.xclient.data.l[1] = static_cast<long>(XInternAtom(x_, "_NET_WM_STATE_ABOVE", False));
+  e.xclient.data.l[3] = 2;  // as a pager asks
+  XSendEvent(x_, DefaultRootWindow(x_), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+  XFlush(x_);
+  ASSERT_TRUE(WaitUntil([&] { return HasState(x_, w, "_NET_WM_STATE_ABOVE"); }, 3s));
+  std::this_thread::sleep_for(3s);
+  EXPECT_TRUE(HasState(x_, w, "_NET_WM_STATE_ABOVE"));
 }
 
 }  // namespace
