@@ -1,6 +1,7 @@
 // The program's entry: the desktop backend, the resources, the framework's main loop.
 #include <QApplication>
 #include <QSocketNotifier>
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -26,13 +27,11 @@ void OnTerminate(int) {
 // settings are saved and its tray icon goes away.
 void CloseOnTerminationSignals(QSocketNotifier& notifier) {
   QObject::connect(&notifier, &QSocketNotifier::activated, [] {
-    char byte = 0;
-    [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &byte, 1);
-    if (CWnd* main = AfxGetMainWnd()) {
-      main->PostMessage(WM_CLOSE);
-    } else {
-      ::PostQuitMessage(0);
+    char bytes[64];
+    while (read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
     }
+    // Menus and dialogs that are open end first; the main window closes after them.
+    platform::RequestTermination();
   });
   struct sigaction action {};
   action.sa_handler = OnTerminate;
@@ -48,7 +47,8 @@ int main(int argc, char** argv) {
   // Pixels are the program's own: no scaling between its drawing and the screen.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   QApplication qt(argc, argv);
-  if (pipe(g_signalPipe) != 0) return 1;
+  // Non-blocking: a burst of signals must never block the handler on a full pipe.
+  if (pipe2(g_signalPipe, O_NONBLOCK | O_CLOEXEC) != 0) return 1;
   QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
   CloseOnTerminationSignals(notifier);
   platform::Initialize(std::make_unique<platform::QtBackend>(qt));

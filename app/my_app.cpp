@@ -1,5 +1,6 @@
 #include "app/my_app.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/main_frame.h"
@@ -31,8 +32,17 @@ BOOL CMyApp::InitInstance() {
   AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CMyDoc), RUNTIME_CLASS(CMainFrame),
                                         RUNTIME_CLASS(CMyView)));
 
-  CCommandLineInfo commandLine;
+  // The document holds no file, so the program opens none and has no switches: any
+  // argument is refused before a window or a setting is touched. (Taken as a file to open,
+  // it would skip reading the settings and the defaults would overwrite them at exit.)
+  CProgramCommandLine commandLine;
   ParseCommandLine(commandLine);
+  if (!commandLine.m_unexpected.empty()) {
+    std::fprintf(stderr, "%s: unexpected argument \"%s\" (it opens no files and takes no options)\n",
+                 m_pszAppName.c_str(), commandLine.m_unexpected.front().c_str());
+    m_nStartFailureCode = 2;
+    return FALSE;
+  }
   if (!ProcessShellCommand(commandLine)) return FALSE;
 
   // The tray icon shows the window's shape as the registry has it.
@@ -43,7 +53,14 @@ BOOL CMyApp::InitInstance() {
   return TRUE;
 }
 
-int CMyApp::ExitInstance() { return CWinApp::ExitInstance(); }
+int CMyApp::ExitInstance() {
+  const int code = CWinApp::ExitInstance();
+  return m_nStartFailureCode != 0 ? m_nStartFailureCode : code;
+}
+
+void CMyApp::CProgramCommandLine::ParseParam(const char* param, BOOL flag, BOOL) {
+  m_unexpected.push_back(flag ? CString("-") + param : CString(param));
+}
 
 BOOL CMyApp::AddTrayIcon(HWND hwnd, UINT id, HICON icon, const char* tip) {
   NOTIFYICONDATAA data;

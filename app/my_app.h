@@ -20,6 +20,15 @@ class CMyApp : public CWinApp {
   CString m_strProgramDir;
   // 1 while the about box is on screen.
   int m_bAboutBoxUp = 0;
+  // The exit status when the start was refused (2: arguments given), otherwise 0.
+  int m_nStartFailureCode = 0;
+
+  // Collects every argument: the program takes none.
+  class CProgramCommandLine : public CCommandLineInfo {
+   public:
+    void ParseParam(const char* param, BOOL flag, BOOL last) override;
+    std::vector<CString> m_unexpected;
+  };
 
  protected:
   void OnAppAbout() {}

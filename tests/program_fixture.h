@@ -10,6 +10,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/main_frame.h"
 #include "app/my_app.h"
@@ -66,11 +67,12 @@ class ProgramTest : public ::testing::Test {
   }
 
   // Start-up as the framework's entry does it, then everything the queue holds.
-  BOOL Start() {
+  BOOL Start(std::vector<std::string> args = {}) {
     app = std::make_unique<CMyApp>();
-    char name[] = "Lumivane";
-    char* argv[] = {name};
-    AfxWinInit(app.get(), 1, argv);
+    args.insert(args.begin(), "Lumivane");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    AfxWinInit(app.get(), static_cast<int>(argv.size()), argv.data());
     // The program's data files are read from the folder of its help file.
     if (!programDir.empty()) app->m_pszHelpFilePath = programDir + "/Lumivane.HLP";
     const BOOL ok = app->InitInstance();

@@ -118,8 +118,9 @@ class Backend {
 
   // ---- Modal interaction ----
   // Shows the popup menu at the screen point and returns the chosen command, 0 if none.
-  // While the menu is up the backend keeps the platform's messages flowing by calling
-  // platform::RunModalStep().
+  // While a menu, dialog or message box is up the backend keeps the platform's messages
+  // flowing through platform::RunModalLoop(), and takes it down as cancelled when that loop
+  // ends early.
   virtual UINT TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND owner) = 0;
   // Returns the chosen path, or nothing when cancelled.
   virtual std::optional<std::string> FileDialog(const FileDialogRequest& request) = 0;

@@ -35,8 +35,24 @@ void FilterAndDispatch(MSG* msg);
 // found on the way is kept for GetMessage.
 int PumpPendingMessages();
 // One step of a modal loop: dispatch what is deliverable, or wait for events when nothing
-// is. Modal menus and dialogs call it until they end.
+// is.
 void RunModalStep();
+// The loop of a modal menu or dialog: runs modal steps while `open` says the menu or dialog
+// is still up, and ends early when the program quits or is asked to end (the caller then
+// takes the menu or dialog down as cancelled). Returns false when it ended early.
+bool RunModalLoop(const std::function<bool()>& open);
+// True while every modal loop must end: a quit is pending or an end was requested.
+bool ModalLoopMustEnd();
+
+// Asks the program to end from outside its windows (a termination signal, a logout). Every
+// modal loop ends at once; then, from the main loop and outside every modal loop, the
+// termination handler runs (without one, the message loop is asked to quit). So nothing is
+// destroyed under a menu or dialog that is still open.
+void RequestTermination();
+void SetTerminationHandler(std::function<void()> handler);
+// Runs the termination handler when an end was requested and no modal loop is running.
+// GetMessage and PumpPendingMessages call it before they take messages.
+void DeliverTerminationOutsideModalLoops();
 // When the earliest timer is due, on the backend's clock; nothing when no timer runs.
 std::optional<std::uint64_t> NextTimerDue();
 // True once PostQuitMessage has been called and its WM_QUIT not yet retrieved.

@@ -279,8 +279,8 @@ class CDocument : public CCmdTarget {
   virtual BOOL OnSaveDocument(const char* path);
   virtual void OnCloseDocument();
   virtual void DeleteContents() {}
-  // The document's content to and from a file; `storing` tells the direction.
-  virtual void Serialize(std::string& bytes, bool storing) {}
+  // The document's content to or from its file; the archive tells the direction.
+  virtual void Serialize(CArchive& archive) {}
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) override;
 
   void AddView(CView* view);
@@ -431,7 +431,9 @@ class CCommandLineInfo {
   enum Shell { FileNew, FileOpen, FileNothing };
   Shell m_nShellCommand = FileNew;
   CString m_strFileName;
-  void ParseParam(const char* param, BOOL flag, BOOL last);
+  virtual ~CCommandLineInfo() = default;
+  // One argument: a switch (`flag`, given without its leading '-') or a plain parameter.
+  virtual void ParseParam(const char* param, BOOL flag, BOOL last);
 };
 
 class CWinApp : public CCmdTarget {

@@ -24,7 +24,10 @@ CWinApp::~CWinApp() {
   for (CDocTemplate* t : m_templates) delete t;
   if (g_app == this) {
     g_app = nullptr;
-    if (platform::IsInitialized()) platform::SetMessageFilter(nullptr);
+    if (platform::IsInitialized()) {
+      platform::SetMessageFilter(nullptr);
+      platform::SetTerminationHandler(nullptr);
+    }
   }
 }
 
@@ -191,6 +194,15 @@ int CWinApp::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
 void AfxWinInit(CWinApp* app, int argc, char** argv) {
   // Every loop of the platform, modal ones included, lets the windows pre-translate.
   platform::SetMessageFilter([app](MSG* msg) { return app->PreTranslateMessage(msg) != FALSE; });
+  // A request to end from outside (logout, kill) closes the main window the ordinary way,
+  // so that what it saves at closing is saved.
+  platform::SetTerminationHandler([app] {
+    if (app->m_pMainWnd && app->m_pMainWnd->m_hWnd) {
+      app->m_pMainWnd->PostMessage(WM_CLOSE);
+    } else {
+      ::PostQuitMessage(0);
+    }
+  });
   app->m_args.assign(argv + std::min(argc, 1), argv + argc);
   if (app->m_pszAppName.empty()) app->m_pszAppName = AfxLoadString(AFX_IDS_APP_TITLE);
   // The help file sits beside the executable and is named after it.

@@ -25,6 +25,9 @@ struct Session {
   std::unique_ptr<Backend> backend;
   unsigned tick = kDefaultTimerTickMs;
   std::function<bool(MSG*)> filter;
+  std::function<void()> onTermination;
+  bool terminationRequested = false;
+  int modalDepth = 0;
 };
 
 Session& Current() {
@@ -59,6 +62,9 @@ void Shutdown() {
   ResetState();
   gdi::ResetAll();
   session.filter = nullptr;
+  session.onTermination = nullptr;
+  session.terminationRequested = false;
+  session.modalDepth = 0;
   session.backend.reset();
 }
 
@@ -80,10 +86,40 @@ void FilterAndDispatch(MSG* msg) {
   DispatchMessage(msg);
 }
 
+void RequestTermination() { Current().terminationRequested = true; }
+
+void SetTerminationHandler(std::function<void()> handler) { Current().onTermination = std::move(handler); }
+
+void DeliverTerminationOutsideModalLoops() {
+  Session& session = Current();
+  if (!session.terminationRequested || session.modalDepth > 0) return;
+  session.terminationRequested = false;
+  if (session.onTermination) {
+    session.onTermination();
+  } else {
+    PostQuitMessage(0);
+  }
+}
+
+bool ModalLoopMustEnd() { return Current().terminationRequested || S().quitPending; }
+
+bool RunModalLoop(const std::function<bool()>& open) {
+  // Counted even when a step throws, so that an end requested later is still delivered.
+  struct Depth {
+    int& depth;
+    explicit Depth(int& d) : depth(d) { ++depth; }
+    ~Depth() { --depth; }
+  } inside(Current().modalDepth);
+  while (!ModalLoopMustEnd() && open()) RunModalStep();
+  return !ModalLoopMustEnd();
+}
+
 int PumpPendingMessages() {
   int count = 0;
   MSG msg;
-  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  for (;;) {
+    DeliverTerminationOutsideModalLoops();
+    if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) break;
     if (msg.message == WM_QUIT) {
       S().quitPending = true;
       S().quitCode = static_cast<int>(msg.wParam);
@@ -119,9 +155,6 @@ namespace user {
 void SetMessageSpy(std::function<void(const MSG&)> spy) { detail::S().spy = std::move(spy); }
 }  // namespace user
 
-namespace platform {
-
-}  // namespace platform
 
 namespace user::detail {
 
@@ -235,6 +268,7 @@ void PostQuitMessage(int exitCode) {
 BOOL GetMessage(MSG* msg, HWND hwnd, UINT first, UINT last) {
   if (!msg) return FALSE;
   for (;;) {
+    platform::DeliverTerminationOutsideModalLoops();
     if (Retrieve(msg, hwnd, first, last, true)) {
       S().messageTime = msg->time;
       return msg->message == WM_QUIT ? FALSE : TRUE;

@@ -120,17 +120,23 @@ void HeadlessBackend::Log(const std::string& what, HWND hwnd, long extra) {
 
 void HeadlessBackend::DestroyNative(HWND hwnd) {
   presents.erase(hwnd);
+  nativeSyncs.erase(hwnd);
+  shapes.erase(hwnd);
   shown_.erase(hwnd);
 }
 
 void HeadlessBackend::SyncNative(HWND hwnd) {
+  ++nativeSyncs[hwnd];
   const bool visible = (user::WindowStyle(hwnd) & WS_VISIBLE) != 0;
   bool& was = shown_[hwnd];
   if (visible != was) Log(visible ? "shown" : "hidden", hwnd);
   was = visible;
 }
 
-void HeadlessBackend::SetNativeShape(HWND hwnd, const gdi::Region*) { Log("shape", hwnd); }
+void HeadlessBackend::SetNativeShape(HWND hwnd, const gdi::Region* region) {
+  Log("shape", hwnd);
+  shapes[hwnd] = region ? std::optional<gdi::Region>(*region) : std::nullopt;
+}
 
 void HeadlessBackend::MouseMove(POINT screen) {
   cursorPos = screen;
@@ -181,18 +187,26 @@ bool HeadlessBackend::TrayDelete(HWND hwnd, UINT id) {
   return true;
 }
 
+bool HeadlessBackend::StayModal() {
+  return RunModalLoop(whileModalUp ? whileModalUp : [] { return false; });
+}
+
 UINT HeadlessBackend::TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND owner) {
   menus.push_back(MenuCall{entries, at, owner});
+  if (!StayModal()) return 0;
   return menuChooser ? menuChooser(entries, at, owner) : 0;
 }
 
 std::optional<std::string> HeadlessBackend::FileDialog(const FileDialogRequest& request) {
   fileDialogs.push_back(request);
+  if (!StayModal()) return std::nullopt;
   return fileDialogAnswer ? fileDialogAnswer(request) : std::nullopt;
 }
 
 int HeadlessBackend::MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
   messageBoxes.push_back(MessageBoxCall{owner, text, caption, type});
+  // Taken down early, the one-button box answers as if its button had been pressed.
+  if (!StayModal()) return IDOK;
   return messageBoxAnswer;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/backend/backend.h"
+#include "platform/gdi/region.h"
 #include "platform/gdi/surface.h"
 
 namespace platform {
@@ -50,6 +51,10 @@ class HeadlessBackend : public Backend {
   std::function<UINT(const std::vector<MenuEntry>&, POINT, HWND)> menuChooser;
   std::function<std::optional<std::string>(const FileDialogRequest&)> fileDialogAnswer;
   int messageBoxAnswer = 1;
+  // Keeps each menu, file dialog or message box up, with the program's messages flowing,
+  // while it returns true; then the answer above is taken. Without it the answer comes at
+  // once. A box whose modal loop ends early (a quit, an end requested) is cancelled.
+  std::function<bool()> whileModalUp;
   // Called when a modal loop would wait with nothing to do; it must change something
   // (answer, advance the clock) or the wait fails.
   std::function<void()> idle;
@@ -81,6 +86,9 @@ class HeadlessBackend : public Backend {
   int cursorChanges = 0;
   POINT cursorPos{0, 0};
   std::map<HWND, int> presents;        // pixel hand-overs per window
+  std::map<HWND, int> nativeSyncs;     // changes of position, styles or title handed over
+  // The outline each window has on the desktop now (nothing: its whole rectangle).
+  std::map<HWND, std::optional<gdi::Region>> shapes;
   // What the window system was asked, in order: "shown", "hidden", "shape", "tray-add",
   // "tray-delete", each followed by a space and the window handle (and the tray id).
   std::vector<std::string> log;
@@ -114,6 +122,8 @@ class HeadlessBackend : public Backend {
 
  private:
   HWND TopLevelAt(POINT screen) const;
+  // Runs the modal loop of a menu or dialog; false when it ended early.
+  bool StayModal();
   void Log(const std::string& what, HWND hwnd, long extra = -1);
 
   std::map<HWND, bool> shown_;

@@ -101,8 +101,10 @@ class NativeWindow : public QWidget {
 
   HWND Handle() const { return hwnd_; }
 
+  // Shows the window with these properties, touching only what changed: every request
+  // here reaches the window manager, and a state sent again would undo what the user chose
+  // through it (keeping a window above others, say).
   void Show(const RECT& rect, bool toolWindow, bool topmost, bool captioned) {
-    const bool wasVisible = isVisible();
     Qt::WindowFlags flags = Qt::Window;
     if (!captioned) flags |= Qt::FramelessWindowHint;
     if (!x11::Available()) {
@@ -110,13 +112,36 @@ class NativeWindow : public QWidget {
       if (toolWindow) flags |= Qt::Tool;
       if (topmost) flags |= Qt::WindowStaysOnTopHint;
     }
-    if (windowFlags() != flags) setWindowFlags(flags);
-    setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    if (windowFlags() != flags) setWindowFlags(flags);  // this also unmaps the window
+    Place(rect);
     if (x11::Available()) {
-      // The property must be on the window before the window manager maps it.
-      x11::SetWindowStates(static_cast<unsigned long>(winId()), wasVisible && isVisible(), toolWindow, topmost);
+      const bool topmostChanged = !statesKnown_ || topmost != programTopmost_;
+      if (topmostChanged) above_ = topmost;
+      const auto window = static_cast<unsigned long>(winId());
+      if (!isVisible()) {
+        // The property must be on the window before the window manager maps it.
+        x11::SetStatesBeforeMapping(window, toolWindow, above_);
+      } else {
+        if (toolWindow != skipTaskbar_) x11::RequestSkipTaskbar(window, toolWindow);
+        if (topmostChanged) x11::RequestAbove(window, topmost);
+      }
+      skipTaskbar_ = toolWindow;
+      programTopmost_ = topmost;
+      statesKnown_ = true;
     }
-    if (!wasVisible || !isVisible()) show();
+    if (!isVisible()) show();
+  }
+
+  void Hide(const RECT& rect) {
+    if (isVisible()) {
+      // The window manager drops the states when the window is unmapped: remember whether
+      // it was kept above (the user may have chosen so), to ask for the same at the next map.
+      if (x11::Available()) {
+        if (auto above = x11::IsAbove(static_cast<unsigned long>(winId()))) above_ = *above;
+      }
+      hide();
+    }
+    Place(rect);
   }
 
   void Present(const gdi::Surface& pixels, const RECT& dirty) {
@@ -134,6 +159,11 @@ class NativeWindow : public QWidget {
       for (int x = left; x < right; ++x) row[x] = 0xFF000000u | src[x];
     }
     update(QRect(left, top, right - left, bottom - top));
+  }
+
+  void Place(const RECT& rect) {
+    const QRect wanted(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    if (geometry() != wanted) setGeometry(wanted);
   }
 
   bool StartMove() {
@@ -215,6 +245,11 @@ class NativeWindow : public QWidget {
   bool dragging_ = false;
   QPoint dragStart_;
   QPoint windowStart_;
+  // The window-manager states as last put on the window.
+  bool statesKnown_ = false;
+  bool skipTaskbar_ = false;
+  bool programTopmost_ = false;  // what the program asked for
+  bool above_ = false;           // what the window has, the user's choice included
 };
 
 QtBackend::QtBackend(QApplication& app) : app_(app) {
@@ -317,8 +352,7 @@ void QtBackend::SyncNative(HWND hwnd) {
   if (style & WS_VISIBLE) {
     w->Show(r, (ex & WS_EX_TOOLWINDOW) != 0, (ex & WS_EX_TOPMOST) != 0, (style & WS_CAPTION) == WS_CAPTION);
   } else {
-    w->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    if (w->isVisible()) w->hide();
+    w->Hide(r);
   }
 }
 
@@ -460,7 +494,10 @@ UINT QtBackend::TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, 
   QObject::connect(&menu, &QMenu::triggered, [&chosen](QAction* a) { chosen = a->data().toUInt(); });
   menu.popup(QPoint(at.x, at.y));
   // Modal like the classic menu: the program's messages keep flowing meanwhile.
-  while (menu.isVisible()) RunModalStep();
+  if (!RunModalLoop([&menu] { return menu.isVisible(); })) {
+    menu.close();
+    chosen = 0;
+  }
   QCoreApplication::processEvents();
   return chosen;
 }
@@ -472,7 +509,7 @@ std::optional<std::string> QtBackend::FileDialog(const FileDialogRequest& reques
   if (!request.initialName.empty()) dialog.selectFile(QString::fromStdString(request.initialName));
   dialog.setWindowModality(Qt::ApplicationModal);
   dialog.open();
-  while (dialog.isVisible()) RunModalStep();
+  if (!RunModalLoop([&dialog] { return dialog.isVisible(); })) dialog.reject();
   ReturnFocusTo(request.owner);
   if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front().toStdString();
@@ -483,7 +520,7 @@ int QtBackend::MessageBox(HWND owner, const std::string& text, const std::string
                   QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok, Find(owner));
   box.setWindowModality(Qt::ApplicationModal);
   box.open();
-  while (box.isVisible()) RunModalStep();
+  if (!RunModalLoop([&box] { return box.isVisible(); })) box.close();
   ReturnFocusTo(owner);
   return IDOK;
 }
