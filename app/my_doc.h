@@ -13,7 +13,7 @@ class CMyDoc : public CDocument {
   BOOL OnNewDocument() override;
   void OnCloseDocument() override;
   // The document has no file content: nothing is read or written.
-  void Serialize(std::string&, bool) override {}
+  void Serialize(CArchive&) override {}
 
   // "(" + the weekday's character (1 = Sunday ... 7 = Saturday) + ")"; "()" otherwise.
   static CString FormatWeekday(int weekday);

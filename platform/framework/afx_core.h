@@ -199,3 +199,50 @@ class CTime {
   std::int64_t m_seconds = 0;
   int m_year = 1970, m_month = 1, m_day = 1, m_weekday = 4, m_hour = 0, m_minute = 0, m_second = 0;
 };
+
+// ---- Files ----
+// A document's file. Only plain files open: a pipe, a socket, a device or a folder is
+// refused, so that no file name a user can pick blocks the program or feeds it without end.
+class CFile {
+ public:
+  enum OpenFlags : UINT { modeRead = 0x0000, modeWrite = 0x0001, modeCreate = 0x1000 };
+
+  CFile() = default;
+  ~CFile();
+  CFile(const CFile&) = delete;
+  CFile& operator=(const CFile&) = delete;
+
+  // modeRead, or modeWrite with modeCreate (made when missing, emptied when present).
+  BOOL Open(const char* path, UINT flags);
+  // Up to `count` bytes; 0 at the end of the file or on an error.
+  UINT Read(void* buffer, UINT count);
+  BOOL Write(const void* data, UINT count);
+  // False when the file was not open or its last writes failed.
+  BOOL Close();
+  BOOL IsOpen() const { return m_fd >= 0; }
+
+ private:
+  int m_fd = -1;
+};
+
+// Reads a document's content from its file or writes it, as the document asks: a document
+// that reads nothing causes nothing to be read.
+class CArchive {
+ public:
+  enum Mode { store = 0, load = 1 };
+  CArchive(CFile* file, UINT mode) : m_pFile(file), m_nMode(mode) {}
+
+  BOOL IsLoading() const { return m_nMode == load; }
+  BOOL IsStoring() const { return m_nMode == store; }
+  UINT Read(void* buffer, UINT count) { return IsLoading() && m_pFile ? m_pFile->Read(buffer, count) : 0; }
+  void Write(const void* data, UINT count) {
+    if (!IsStoring() || !m_pFile || !m_pFile->Write(data, count)) m_bFailed = TRUE;
+  }
+  // A write went wrong somewhere.
+  BOOL Failed() const { return m_bFailed; }
+
+ private:
+  CFile* m_pFile;
+  UINT m_nMode;
+  BOOL m_bFailed = FALSE;
+};

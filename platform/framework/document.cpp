@@ -1,7 +1,5 @@
 // Documents and the single-document template.
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/framework/afxwin.h"
 
@@ -36,24 +34,29 @@ BOOL CDocument::OnNewDocument() {
 }
 
 BOOL CDocument::OnOpenDocument(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  CFile file;
+  if (!file.Open(path, CFile::modeRead)) {
     AfxMessageBox(AFX_IDP_FAILED_TO_OPEN_DOC, MB_OK | MB_ICONEXCLAMATION);
     return FALSE;
   }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The document reads what it wants from the file, no more.
+  CArchive archive(&file, CArchive::load);
   DeleteContents();
-  Serialize(bytes, false);
+  Serialize(archive);
   SetModifiedFlag(FALSE);
   return TRUE;
 }
 
 BOOL CDocument::OnSaveDocument(const char* path) {
-  std::string bytes;
-  Serialize(bytes, true);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) {
+  CFile file;
+  BOOL saved = file.Open(path, CFile::modeCreate | CFile::modeWrite);
+  if (saved) {
+    CArchive archive(&file, CArchive::store);
+    Serialize(archive);
+    saved = !archive.Failed();
+    saved = file.Close() && saved;
+  }
+  if (!saved) {
     AfxMessageBox(AFX_IDP_FAILED_TO_SAVE_DOC, MB_OK | MB_ICONEXCLAMATION);
     return FALSE;
   }
