@@ -1,9 +1,11 @@
 // The settings file that stands in for the registry.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -81,13 +83,113 @@ TEST_F(ProfileStoreTest, AFailedWriteReportsItAndLeavesNoTemporaryFile) {
   // A folder where the file should be: the replacement cannot happen, even for root.
   fs::create_directories(File());
   ProfileStore store(File());
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(store.WriteInt("Config", "A", 2));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("settings not saved to " + File().string()), std::string::npos);
   EXPECT_TRUE(fs::is_directory(File()));
   int leftovers = 0;
   for (const auto& e : fs::directory_iterator(File().parent_path())) {
     if (e.path().filename().string().rfind(".Lumivane.ini.", 0) == 0) ++leftovers;
   }
   EXPECT_EQ(leftovers, 0);
+}
+
+TEST_F(ProfileStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
+  // An I/O error: the kernel refuses to read this process's memory file at offset 0.
+  fs::create_directories(File().parent_path());
+  fs::create_symlink("/proc/self/mem", File());
+  ProfileStore store(File());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(store.WriteInt("Config", "A", 2));
+  EXPECT_FALSE(store.WriteInt("Config", "B", 3));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(fs::is_symlink(File()));
+  EXPECT_EQ(fs::read_symlink(File()), "/proc/self/mem");
+  // Reported once, in one line that names the file and the reason.
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find(File().string()), std::string::npos) << said;
+  EXPECT_NE(said.find("cannot read it"), std::string::npos) << said;
+
+  // A file without read permission: its values must not be lost to a write of one value.
+  fs::remove(File());
+  WriteRaw("[Config]\nKeep=1\n");
+  ASSERT_EQ(chmod(File().c_str(), 0600), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Root reads anything: take the place of a user who may not read the file but may write
+    // in its folder.
+    if (geteuid() == 0) {
+      if (chmod(dir_.c_str(), 0777) != 0 || chmod(File().parent_path().c_str(), 0777) != 0) _exit(10);
+      if (setgid(65534) != 0 || setuid(65534) != 0) _exit(11);
+    } else if (chmod(File().c_str(), 0200) != 0) {
+      _exit(12);
+    }
+    ProfileStore writer(File());
+    _exit(writer.WriteInt("Config", "Other", 5) ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the write did not fail";
+  chmod(File().c_str(), 0600);
+  EXPECT_EQ(ReadRaw(), "[Config]\nKeep=1\n");
+}
+
+TEST_F(ProfileStoreTest, WritesGoThroughSymbolicLinksAndKeepThePermissions) {
+  // The settings file lives elsewhere and is linked in, relatively.
+  fs::create_directories(dir_ / "kept");
+  {
+    std::ofstream(dir_ / "kept" / "real.ini") << "[Config]\nA=1\n";
+  }
+  ASSERT_EQ(chmod((dir_ / "kept" / "real.ini").c_str(), 0640), 0);
+  fs::create_directories(File().parent_path());
+  fs::create_symlink("../kept/real.ini", File());
+  ProfileStore store(File());
+  EXPECT_TRUE(store.WriteInt("Config", "B", 2));
+  EXPECT_TRUE(fs::is_symlink(File()));
+  EXPECT_EQ(ReadRaw(), "[Config]\nA=1\nB=2\n");
+  struct stat st {};
+  ASSERT_EQ(stat((dir_ / "kept" / "real.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  // No temporary file is left in either folder.
+  for (const fs::path& folder : {dir_ / "kept", File().parent_path()}) {
+    for (const auto& e : fs::directory_iterator(folder)) {
+      EXPECT_NE(e.path().filename().string().front(), '.') << e.path();
+    }
+  }
+
+  // A link to a file not made yet makes the file, not a plain file in the link's place.
+  fs::remove(File());
+  fs::create_symlink(dir_ / "kept" / "later.ini", File());
+  EXPECT_TRUE(store.WriteInt("Config", "C", 3));
+  EXPECT_TRUE(fs::is_symlink(File()));
+  EXPECT_EQ(ProfileStore(dir_ / "kept" / "later.ini").ReadInt("Config", "C"), 3);
+}
+
+TEST_F(ProfileStoreTest, ANewFileTakesItsPermissionsFromTheUmask) {
+  const mode_t old = umask(027);
+  ProfileStore store(File());
+  const bool written = store.WriteInt("Config", "A", 1);
+  umask(old);
+  ASSERT_TRUE(written);
+  struct stat st {};
+  ASSERT_EQ(stat(File().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(ProfileStoreTest, APipeInPlaceOfTheFileIsNeitherWaitedOnNorReplaced) {
+  fs::create_directories(File().parent_path());
+  ASSERT_EQ(mkfifo(File().c_str(), 0600), 0);
+  ProfileStore store(File());
+  // With nobody writing into the pipe, a blocking read would never return.
+  EXPECT_FALSE(store.ReadInt("Config", "A").has_value());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(store.WriteInt("Config", "A", 1));
+  testing::internal::GetCapturedStderr();
+  struct stat st {};
+  ASSERT_EQ(stat(File().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(ProfileStoreTest, TwoWritersNeverLoseEachOthersValues) {

@@ -8,8 +8,10 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -32,15 +34,75 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::vector<std::string> ReadLines(const std::filesystem::path& file) {
+// Settings files are small; anything larger is not one of ours and is left alone.
+constexpr off_t kMaxFileBytes = 4 << 20;
+
+// The whole file, "" when it does not exist, nothing (with the reason) when it exists but
+// cannot be read: a write must then leave it alone rather than replace it with a file that
+// lost every other value. Pipes and devices count as unreadable and are never waited on.
+std::optional<std::string> ReadWhole(const std::filesystem::path& file, std::string* why = nullptr) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return std::string();
+    if (why) *why = std::strerror(errno);
+    return std::nullopt;
+  }
+  std::optional<std::string> text;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    if (why) *why = std::strerror(errno);
+  } else if (!S_ISREG(st.st_mode)) {
+    if (why) *why = "not a plain file";
+  } else if (st.st_size > kMaxFileBytes) {
+    if (why) *why = "too large for a settings file";
+  } else {
+    std::string content;
+    char buffer[8192];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n > 0) {
+        content.append(buffer, static_cast<size_t>(n));
+        if (content.size() > static_cast<size_t>(kMaxFileBytes)) {
+          if (why) *why = "too large for a settings file";
+          break;
+        }
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        if (why) *why = std::strerror(errno);
+      } else {
+        text = std::move(content);
+      }
+      break;
+    }
+  }
+  ::close(fd);
+  return text;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::ifstream in(file, std::ios::binary);
+  std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
   }
   return lines;
+}
+
+// Where a write must go: through symbolic links to the file they name (which may not exist
+// yet), so that a settings file kept elsewhere and linked in stays where it is.
+std::filesystem::path FollowLinks(std::filesystem::path file) {
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(file, ec))) break;
+    const std::filesystem::path target = std::filesystem::read_symlink(file, ec);
+    if (ec) break;
+    file = target.is_absolute() ? target : file.parent_path() / target;
+  }
+  return file;
 }
 
 std::optional<std::string_view> SectionName(std::string_view line) {
@@ -87,14 +149,36 @@ class FileLock {
   int fd_ = -1;
 };
 
-bool WriteAtomically(const std::filesystem::path& file, const std::string& content) {
-  std::string pattern = (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return false;
-  ::fchmod(fd, 0644);
-  size_t done = 0;
+// Replaces `file` with `content` by renaming a finished copy over it, so a crash leaves the
+// old file or the new one, never a mix. The copy takes the old file's permissions (a new
+// file gets the usual ones under the umask).
+bool WriteAtomically(const std::filesystem::path& file, const std::string& content, std::string* why) {
+  struct stat old {};
+  const bool existed = ::stat(file.c_str(), &old) == 0;
+  std::random_device random;
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+    temp = (file.parent_path() / ("." + file.filename().string() + suffix)).string();
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    *why = std::strerror(errno);
+    return false;
+  }
   bool ok = true;
-  while (done < content.size()) {
+  if (existed) {
+    ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    // Only root may give the copy the old owner; anyone else owns the files they write.
+    if (ok && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+      [[maybe_unused]] const int kept = ::fchown(fd, old.st_uid, old.st_gid);
+    }
+  }
+  size_t done = 0;
+  while (ok && done < content.size()) {
     const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -105,9 +189,19 @@ bool WriteAtomically(const std::filesystem::path& file, const std::string& conte
   }
   ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(pattern.c_str(), file.c_str()) == 0;
-  if (!ok) ::unlink(pattern.c_str());
-  return ok;
+  if (ok) ok = ::rename(temp.c_str(), file.c_str()) == 0;
+  if (!ok) {
+    *why = std::strerror(errno);
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // The rename itself is only safe once the folder is on disk too.
+  const int dir = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
 }
 
 }  // namespace
@@ -115,8 +209,10 @@ bool WriteAtomically(const std::filesystem::path& file, const std::string& conte
 ProfileStore::ProfileStore(std::filesystem::path file) : file_(std::move(file)) {}
 
 std::optional<std::string> ProfileStore::ReadString(std::string_view section, std::string_view key) const {
+  const std::optional<std::string> text = ReadWhole(file_);
+  if (!text) return std::nullopt;
   bool inSection = false;
-  for (const std::string& line : ReadLines(file_)) {
+  for (const std::string& line : SplitLines(*text)) {
     if (auto name = SectionName(line)) {
       inSection = SameName(*name, section);
       continue;
@@ -146,9 +242,13 @@ bool ProfileStore::WriteString(std::string_view section, std::string_view key, s
   std::error_code ec;
   std::filesystem::create_directories(file_.parent_path(), ec);
   FileLock lock(file_);
-  if (!lock.Held()) return false;
+  if (!lock.Held()) return Failed("cannot lock it (" + std::string(std::strerror(errno)) + ")");
 
-  std::vector<std::string> lines = ReadLines(file_);
+  const std::filesystem::path target = FollowLinks(file_);
+  std::string why;
+  const std::optional<std::string> text = ReadWhole(target, &why);
+  if (!text) return Failed("cannot read it (" + why + ")");
+  std::vector<std::string> lines = SplitLines(*text);
   const std::string entry = std::string(key) + "=" + std::string(value);
   bool inSection = false;
   bool sectionFound = false;
@@ -185,7 +285,19 @@ bool ProfileStore::WriteString(std::string_view section, std::string_view key, s
   }
   std::ostringstream out;
   for (const std::string& l : lines) out << l << '\n';
-  return WriteAtomically(file_, out.str());
+  if (!WriteAtomically(target, out.str(), &why)) return Failed(why);
+  return true;
+}
+
+bool ProfileStore::Failed(const std::string& why) {
+  // One line for the first failure: a program writes several values at exit, and the
+  // reason is the same for all of them.
+  if (!failureReported_) {
+    std::fprintf(stderr, "%s: settings not saved to %s: %s\n", program_invocation_short_name, file_.c_str(),
+                 why.c_str());
+    failureReported_ = true;
+  }
+  return false;
 }
 
 std::filesystem::path ProfilePathFor(std::string_view company, std::string_view application) {

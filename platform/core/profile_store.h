@@ -20,14 +20,20 @@ class ProfileStore {
   // decimal signed 32-bit number.
   std::optional<std::int32_t> ReadInt(std::string_view section, std::string_view key) const;
   std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;
-  // False when the file could not be written; the old file is then left as it was.
+  // False when the file could not be written; the old file is then left as it was, and the
+  // first such failure is reported in one line on standard error. A file that exists but
+  // cannot be read is never replaced. Written through symbolic links to their target, with
+  // the file's permissions kept.
   bool WriteInt(std::string_view section, std::string_view key, std::int32_t value);
   bool WriteString(std::string_view section, std::string_view key, std::string_view value);
 
   const std::filesystem::path& Path() const { return file_; }
 
  private:
+  bool Failed(const std::string& why);
+
   std::filesystem::path file_;
+  bool failureReported_ = false;
 };
 
 // $XDG_CONFIG_HOME/<company>/<application>.ini, with ~/.config when XDG_CONFIG_HOME is
