@@ -1,5 +1,7 @@
 // The window outline, the animated pointer, the tray icon and the view's commands.
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "image/dib.h"
 #include "platform/core/xpm.h"
@@ -56,11 +58,16 @@ TEST_F(ProgramTest, SizeChangeGivesARoundWindowANewEllipseButNotAfterExit) {
   platform::PumpPendingMessages();
   ASSERT_NE(user::WindowShape(FrameHwnd()), nullptr);
   EXPECT_EQ(*user::WindowShape(FrameHwnd()), Ellipse(275, 275));
+  // The desktop has the same outline as the window system.
+  ASSERT_TRUE(backend->shapes[FrameHwnd()].has_value());
+  EXPECT_EQ(*backend->shapes[FrameHwnd()], Ellipse(275, 275));
 
   // The exit command makes it square and no later size change rounds it again.
   View()->SendMessage(WM_COMMAND, ID_EXIT, 0);
   ASSERT_NE(user::WindowShape(FrameHwnd()), nullptr);
   EXPECT_EQ(*user::WindowShape(FrameHwnd()), gdi::Region::FromRect(0, 0, 275, 275));
+  ASSERT_TRUE(backend->shapes[FrameHwnd()].has_value());
+  EXPECT_EQ(*backend->shapes[FrameHwnd()], gdi::Region::FromRect(0, 0, 275, 275));
   EXPECT_EQ(View()->m_bClosing, 1);
   ::SetWindowPos(FrameHwnd(), nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
   EXPECT_EQ(*user::WindowShape(FrameHwnd()), gdi::Region::FromRect(0, 0, 275, 275));
@@ -70,9 +77,12 @@ TEST_F(ProgramTest, SizeChangeGivesARoundWindowANewEllipseButNotAfterExit) {
 
 TEST_F(ProgramTest, ExitOfASquareWindowGivesItItsRectangle) {
   ASSERT_TRUE(Start());
+  EXPECT_FALSE(backend->shapes.count(FrameHwnd()));
   View()->SendMessage(WM_COMMAND, ID_EXIT, 0);
   ASSERT_NE(user::WindowShape(FrameHwnd()), nullptr);
   EXPECT_EQ(*user::WindowShape(FrameHwnd()), gdi::Region::FromRect(0, 0, 150, 150));
+  ASSERT_TRUE(backend->shapes[FrameHwnd()].has_value());
+  EXPECT_EQ(*backend->shapes[FrameHwnd()], gdi::Region::FromRect(0, 0, 150, 150));
   // WM_CLOSE is posted: nothing has closed yet.
   EXPECT_TRUE(::IsWindow(FrameHwnd()));
   platform::PumpPendingMessages();
@@ -113,6 +123,34 @@ TEST_F(ProgramTest, PointerStarGoesRoundInTwentyFourTicks) {
   }
 }
 
+TEST_F(ProgramTest, TheFrameRemembersThePointerItReplacedAndPutsBackTheArrow) {
+  ASSERT_TRUE(Start());
+  const HCURSOR arrow = ::LoadCursor(nullptr, IDC_ARROW);
+  const HCURSOR* frames = Frame()->m_hCursors;
+  ::SetCursor(arrow);
+  Frame()->m_hPrevCursor = nullptr;
+  ::SendMessage(FrameHwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(FrameHwnd()), MAKELPARAM(HTCLIENT, 0));
+  EXPECT_EQ(::GetCursor(), frames[CMainFrame::CursorForStep(Frame()->m_nCursorFrame) - IDC_STAR_CURSOR_FIRST]);
+  EXPECT_EQ(Frame()->m_hPrevCursor, arrow);
+  // The same step again replaces nothing new: the record stays.
+  ::SendMessage(FrameHwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(FrameHwnd()), MAKELPARAM(HTCLIENT, 0));
+  EXPECT_EQ(Frame()->m_hPrevCursor, arrow);
+  // A tick shows the next step: the step before is what it replaced.
+  const HCURSOR before = ::GetCursor();
+  backend->Advance(55);
+  EXPECT_NE(::GetCursor(), before);
+  EXPECT_EQ(Frame()->m_hPrevCursor, before);
+  // Outside the client area the frame leaves the pointer and its record alone.
+  ::SendMessage(FrameHwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(FrameHwnd()), MAKELPARAM(HTCAPTION, 0));
+  EXPECT_EQ(Frame()->m_hPrevCursor, before);
+
+  // At the end the pointer put back is released with the rest: the plain arrow remains.
+  std::vector<HCURSOR> all(frames, frames + 24);
+  ViewCommand(ID_EXIT);
+  EXPECT_EQ(backend->cursor.kind, platform::Cursor::Kind::Arrow);
+  for (HCURSOR c : all) EXPECT_FALSE(::DestroyCursor(c));
+}
+
 TEST_F(ProgramTest, PointerOverTheWindowIsTheAnimationExceptWhileTheAboutBoxIsUp) {
   ASSERT_TRUE(Start());
   backend->MouseMove(POINT{300, 200});
@@ -140,6 +178,29 @@ TEST_F(ProgramTest, TrayIconIdentifiesTheWindowShape) {
   const auto recorded = user::TrayIcons();
   ASSERT_EQ(recorded.size(), 1u);
   EXPECT_EQ(recorded[0].callbackMessage, WM_TRAY_NOTIFY);
+}
+
+TEST_F(ProgramTest, TheTrayIconHandleIsReleasedOnceAddedWhateverTheShellAnswers) {
+  ASSERT_TRUE(Start());
+  HICON icon = ::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(IDR_MAINFRAME));
+  ASSERT_NE(icon, nullptr);
+  EXPECT_TRUE(app->AddTrayIcon(FrameHwnd(), 9, icon, "x"));
+  EXPECT_FALSE(::DestroyIcon(icon)) << "the handle outlived the add";
+  // Refused (the identifier is taken): released all the same.
+  icon = ::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(IDR_MAINFRAME));
+  EXPECT_FALSE(app->AddTrayIcon(FrameHwnd(), 9, icon, "x"));
+  EXPECT_FALSE(::DestroyIcon(icon));
+}
+
+TEST_F(ProgramTest, ARoundWindowTakesItsOwnTrayIconAwayAtExit) {
+  WriteSetting("CircleEdgeFlg", 1);
+  ASSERT_TRUE(Start());
+  const HWND frame = FrameHwnd();
+  ViewCommand(ID_EXIT);
+  const std::string gone = "tray-delete " + std::to_string(reinterpret_cast<std::uintptr_t>(frame)) + " " +
+                           std::to_string(IDI_ROUND_WINDOW);
+  EXPECT_NE(std::find(backend->log.begin(), backend->log.end(), gone), backend->log.end());
+  EXPECT_TRUE(backend->tray.empty());
 }
 
 TEST_F(ProgramTest, TrayTipIsCutTo63Bytes) {
@@ -337,6 +398,38 @@ TEST_F(PaletteDisplayTest, PaletteMessagesRealiseTheSkyPaletteAndRepaintWhenItCh
   EXPECT_EQ(View()->m_pSkyMapHi->Realize(&dc, FALSE), 0u);
 }
 
+TEST_F(PaletteDisplayTest, BecomingActiveRealisesTheSkyPaletteInTheForeground) {
+  ASSERT_TRUE(Start());
+  GiveSkyPalette(16);
+  // Another program's palette holds every shared entry of the system palette.
+  auto takeAllEntries = [] {
+    std::vector<BYTE> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * 236);
+    auto* lp = reinterpret_cast<LOGPALETTE*>(storage.data());
+    lp->palVersion = 0x300;
+    lp->palNumEntries = 236;
+    for (int i = 0; i < 236; ++i) lp->palPalEntry[i] = PALETTEENTRY{static_cast<BYTE>(i), 200, 17, 0};
+    HPALETTE other = CreatePalette(lp);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectPalette(dc, other, FALSE);
+    RealizePalette(dc);
+    DeleteDC(dc);
+    DeleteObject(other);
+  };
+  RECT update;
+  for (UINT state : {static_cast<UINT>(WA_ACTIVE), static_cast<UINT>(WA_CLICKACTIVE)}) {
+    takeAllEntries();
+    ::ValidateRect(View()->m_hWnd, nullptr);
+    // Losing the activation realises nothing; a background realisation finds no room.
+    ::SendMessage(FrameHwnd(), WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_FALSE(::GetUpdateRect(View()->m_hWnd, &update, FALSE));
+    ::SendMessage(FrameHwnd(), WM_QUERYNEWPALETTE, 0, 0);
+    EXPECT_FALSE(::GetUpdateRect(View()->m_hWnd, &update, FALSE));
+    // Becoming active takes the entries over, and the view repaints in its colours.
+    ::SendMessage(FrameHwnd(), WM_ACTIVATE, state, 0);
+    EXPECT_TRUE(::GetUpdateRect(View()->m_hWnd, &update, FALSE)) << state;
+  }
+}
+
 TEST_F(ProgramTest, PalettesAreLeftAloneOnTrueColourDisplays) {
   ASSERT_TRUE(Start());
   std::vector<BYTE> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * 4);
@@ -349,4 +442,33 @@ TEST_F(ProgramTest, PalettesAreLeftAloneOnTrueColourDisplays) {
   EXPECT_FALSE(::GetUpdateRect(View()->m_hWnd, &update, FALSE));
   CClientDC dc(View());
   EXPECT_EQ(View()->m_pSkyMapHi->Realize(&dc, FALSE), 0u);
+}
+
+TEST_F(ProgramTest, PaintsHandTheDesktopNoTitleOrStyleThatDidNotChange) {
+  WriteSetting("ShootingStarLevel", 10);
+  WriteSetting("SateltLevel", 10);
+  ASSERT_TRUE(Start());
+  const HWND frame = FrameHwnd();
+  const int syncs = backend->nativeSyncs[frame];
+  const int presents = backend->presents[frame];
+  // Every paint sets the title and takes the sunken edge off again; with both levels at the
+  // top, shooting stars and satellites paint many times in these seconds.
+  for (int i = 0; i < 5; ++i) {
+    ::InvalidateRect(View()->m_hWnd, nullptr, FALSE);
+    platform::PumpPendingMessages();
+  }
+  backend->Advance(5000);
+  EXPECT_GT(backend->presents[frame], presents + 5);
+  EXPECT_EQ(backend->nativeSyncs[frame], syncs);
+
+  // The same title or style set by hand costs nothing either; a real change is handed over.
+  ::SetWindowText(frame, "Lumivane");
+  ::SetWindowLong(frame, GWL_EXSTYLE, ::GetWindowLong(frame, GWL_EXSTYLE));
+  ::SetWindowLong(frame, GWL_STYLE, ::GetWindowLong(frame, GWL_STYLE));
+  EXPECT_EQ(backend->nativeSyncs[frame], syncs);
+  ::SetWindowText(frame, "another");
+  EXPECT_EQ(backend->nativeSyncs[frame], syncs + 1);
+  EXPECT_EQ(::GetWindowTextString(frame), "another");
+  ::SetWindowLong(frame, GWL_EXSTYLE, ::GetWindowLong(frame, GWL_EXSTYLE) | WS_EX_TOPMOST);
+  EXPECT_EQ(backend->nativeSyncs[frame], syncs + 2);
 }

@@ -54,10 +54,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->text = cs->lpszName;
       return TRUE;
     }
-    case WM_SETTEXT:
-      w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+    case WM_SETTEXT: {
+      const char* text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      // The same title again changes nothing, on the desktop either.
+      if (w->text == text) return TRUE;
+      w->text = text;
       if (IsTopLevel(*w)) platform::GetBackend().SyncNative(hwnd);
       return TRUE;
+    }
     case WM_GETTEXT: {
       auto* buffer = reinterpret_cast<char*>(lParam);
       const int size = static_cast<int>(wParam);

@@ -472,7 +472,8 @@ LONG SetWindowLong(HWND hwnd, int index, LONG value) {
   if (index == GWL_STYLE) next = (next & ~WS_VISIBLE) | (old & WS_VISIBLE);
   *field = next;
   SendMessage(hwnd, WM_STYLECHANGED, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&ss));
-  if (Window* top = Find(hwnd); top && IsTopLevel(*top)) platform::GetBackend().SyncNative(hwnd);
+  // Styles set to what they were leave the desktop alone.
+  if (Window* top = Find(hwnd); top && IsTopLevel(*top) && next != old) platform::GetBackend().SyncNative(hwnd);
   return static_cast<LONG>(old);
 }
 

@@ -16,11 +16,13 @@ Display* TheDisplay() {
   return x11 ? x11->display() : nullptr;
 }
 
-void SendState(Display* d, Window w, bool add, Atom state, Atom which) {
+Atom Intern(Display* d, const char* name) { return XInternAtom(d, name, False); }
+
+void SendState(Display* d, Window w, bool add, Atom which) {
   XEvent e{};
   e.xclient.type = ClientMessage;
   e.xclient.window = w;
-  e.xclient.message_type = state;
+  e.xclient.message_type = Intern(d, "_NET_WM_STATE");
   e.xclient.format = 32;
   e.xclient.data.l[0] = add ? 1 : 0;  // _NET_WM_STATE_ADD / _REMOVE
   e.xclient.data.l[1] = static_cast<long>(which);
@@ -29,50 +31,75 @@ void SendState(Display* d, Window w, bool add, Atom state, Atom which) {
   XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
 }
 
+std::optional<std::vector<Atom>> States(Display* d, Window w) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(d, w, Intern(d, "_NET_WM_STATE"), 0, 1024, False, XA_ATOM, &type, &format, &count, &after,
+                         &data) != Success) {
+    return std::nullopt;
+  }
+  std::vector<Atom> atoms;
+  if (data && format == 32) {
+    const auto* existing = reinterpret_cast<const Atom*>(data);
+    atoms.assign(existing, existing + count);
+  }
+  if (data) XFree(data);
+  return atoms;
+}
+
 }  // namespace
 
 bool Available() { return TheDisplay() != nullptr; }
 
-void SetWindowStates(unsigned long window, bool mapped, bool skipTaskbar, bool above) {
+void SetStatesBeforeMapping(unsigned long window, bool skipTaskbar, bool above) {
   Display* d = TheDisplay();
   if (!d || !window) return;
-  const Atom state = XInternAtom(d, "_NET_WM_STATE", False);
-  const Atom skipTask = XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False);
-  const Atom skipPager = XInternAtom(d, "_NET_WM_STATE_SKIP_PAGER", False);
-  const Atom aboveAtom = XInternAtom(d, "_NET_WM_STATE_ABOVE", False);
-  const Atom stays = XInternAtom(d, "_NET_WM_STATE_STAYS_ON_TOP", False);
-  if (mapped) {
-    SendState(d, window, skipTaskbar, state, skipTask);
-    SendState(d, window, skipTaskbar, state, skipPager);
-    SendState(d, window, above, state, aboveAtom);
-  } else {
-    // Keep whatever else the property holds and set ours.
-    std::vector<Atom> atoms;
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, window, state, 0, 1024, False, XA_ATOM, &type, &format, &count, &after, &data) ==
-            Success &&
-        data && format == 32) {
-      const auto* existing = reinterpret_cast<const Atom*>(data);
-      for (unsigned long i = 0; i < count; ++i) {
-        if (existing[i] != skipTask && existing[i] != skipPager && existing[i] != aboveAtom && existing[i] != stays) {
-          atoms.push_back(existing[i]);
-        }
-      }
-    }
-    if (data) XFree(data);
-    if (skipTaskbar) {
-      atoms.push_back(skipTask);
-      atoms.push_back(skipPager);
-    }
-    if (above) atoms.push_back(aboveAtom);
-    XChangeProperty(d, window, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(atoms.data()),
-                    static_cast<int>(atoms.size()));
+  const Atom skipTask = Intern(d, "_NET_WM_STATE_SKIP_TASKBAR");
+  const Atom skipPager = Intern(d, "_NET_WM_STATE_SKIP_PAGER");
+  const Atom aboveAtom = Intern(d, "_NET_WM_STATE_ABOVE");
+  const Atom stays = Intern(d, "_NET_WM_STATE_STAYS_ON_TOP");
+  std::vector<Atom> atoms;
+  for (Atom a : States(d, window).value_or(std::vector<Atom>{})) {
+    if (a != skipTask && a != skipPager && a != aboveAtom && a != stays) atoms.push_back(a);
   }
+  if (skipTaskbar) {
+    atoms.push_back(skipTask);
+    atoms.push_back(skipPager);
+  }
+  if (above) atoms.push_back(aboveAtom);
+  XChangeProperty(d, window, Intern(d, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
   XFlush(d);
+}
+
+void RequestSkipTaskbar(unsigned long window, bool on) {
+  Display* d = TheDisplay();
+  if (!d || !window) return;
+  SendState(d, window, on, Intern(d, "_NET_WM_STATE_SKIP_TASKBAR"));
+  SendState(d, window, on, Intern(d, "_NET_WM_STATE_SKIP_PAGER"));
+  XFlush(d);
+}
+
+void RequestAbove(unsigned long window, bool on) {
+  Display* d = TheDisplay();
+  if (!d || !window) return;
+  SendState(d, window, on, Intern(d, "_NET_WM_STATE_ABOVE"));
+  XFlush(d);
+}
+
+std::optional<bool> IsAbove(unsigned long window) {
+  Display* d = TheDisplay();
+  if (!d || !window) return std::nullopt;
+  const auto atoms = States(d, window);
+  if (!atoms) return std::nullopt;
+  const Atom aboveAtom = Intern(d, "_NET_WM_STATE_ABOVE");
+  for (Atom a : *atoms) {
+    if (a == aboveAtom) return true;
+  }
+  return false;
 }
 
 }  // namespace platform::x11

@@ -4,13 +4,20 @@
 // Kept apart from the Qt code because Xlib's macros clash with Qt's names.
 #pragma once
 
+#include <optional>
+
 namespace platform::x11 {
 
 // True when the program runs on an X server.
 bool Available();
-// Sets the states of a top-level window. An unmapped window gets the property itself
-// (the window manager reads it when mapping); a mapped one is changed through the
-// window manager.
-void SetWindowStates(unsigned long window, bool mapped, bool skipTaskbar, bool above);
+// Puts the states on a window that is about to be mapped (the window manager reads the
+// property when mapping), keeping whatever else the property holds.
+void SetStatesBeforeMapping(unsigned long window, bool skipTaskbar, bool above);
+// Asks the window manager to change one state of a mapped window.
+void RequestSkipTaskbar(unsigned long window, bool on);
+void RequestAbove(unsigned long window, bool on);
+// Whether the window is kept above others now, as the window manager has it; nothing when
+// the property cannot be read.
+std::optional<bool> IsAbove(unsigned long window);
 
 }  // namespace platform::x11
