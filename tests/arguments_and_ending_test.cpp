@@ -167,3 +167,24 @@ TEST_F(ProgramTest, AnEndAskedForDuringStartUpClosesOnceTheMainLoopRuns) {
   EXPECT_TRUE(backend->tray.empty());
   EXPECT_EQ(ReadSetting("EdgeFlg"), 1);
 }
+
+TEST_F(ProgramTest, TheWindowManagersCloseIsIgnoredWhileAMenuIsOpen) {
+  ASSERT_TRUE(Start());
+  const HWND frame = FrameHwnd();
+  int steps = 0;
+  backend->whileModalUp = [&] {
+    if (++steps == 2) user::NativeCloseRequested(frame);
+    EXPECT_TRUE(::IsWindow(frame));
+    return steps < 6;
+  };
+  backend->ClickTray(frame, IDR_MAINFRAME, WM_RBUTTONDOWN);
+  platform::PumpPendingMessages();
+  EXPECT_EQ(steps, 6);
+  // The owner of an open menu takes no input: the request is gone, not kept for later.
+  EXPECT_TRUE(::IsWindow(frame));
+  EXPECT_FALSE(platform::QuitPending());
+  // Asked again with nothing open, it closes.
+  user::NativeCloseRequested(frame);
+  platform::PumpPendingMessages();
+  EXPECT_FALSE(::IsWindow(frame));
+}

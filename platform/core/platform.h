@@ -43,6 +43,8 @@ void RunModalStep();
 bool RunModalLoop(const std::function<bool()>& open);
 // True while every modal loop must end: a quit is pending or an end was requested.
 bool ModalLoopMustEnd();
+// True while a modal loop runs.
+bool InModalLoop();
 
 // Asks the program to end from outside its windows (a termination signal, a logout). Every
 // modal loop ends at once; then, from the main loop and outside every modal loop, the

@@ -103,6 +103,8 @@ void DeliverTerminationOutsideModalLoops() {
 
 bool ModalLoopMustEnd() { return Current().terminationRequested || S().quitPending; }
 
+bool InModalLoop() { return Current().modalDepth > 0; }
+
 bool RunModalLoop(const std::function<bool()>& open) {
   // Counted even when a step throws, so that an end requested later is still delivered.
   struct Depth {
@@ -154,7 +156,6 @@ std::optional<std::uint64_t> NextTimerDue() { return user::detail::NextTimerDue(
 namespace user {
 void SetMessageSpy(std::function<void(const MSG&)> spy) { detail::S().spy = std::move(spy); }
 }  // namespace user
-
 
 namespace user::detail {
 

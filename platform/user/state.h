@@ -174,7 +174,8 @@ void ReleaseKeys();
 void NativeActivated(HWND topLevel, bool active);
 // The window system moved a top-level window (interactive move).
 void NativeMoved(HWND topLevel, POINT topLeft);
-// The window system asks to close a top-level window (its close button, Alt+F4).
+// The window system asks to close a top-level window (its close button, Alt+F4); ignored
+// while a menu or dialog is up.
 void NativeCloseRequested(HWND topLevel);
 // A click on a tray icon: posts the icon's callback message.
 void DeliverTrayEvent(HWND hwnd, UINT id, UINT mouseMessage);

@@ -785,6 +785,9 @@ void NativeMoved(HWND topLevel, POINT topLeft) {
 }
 
 void NativeCloseRequested(HWND topLevel) {
+  // While a menu or dialog is up its owner takes no input, as on the classic platform where
+  // it is disabled: closing it then would destroy it under the open box.
+  if (platform::InModalLoop()) return;
   if (IsWindow(topLevel)) PostMessage(topLevel, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
