@@ -86,6 +86,26 @@ TEST(SbmRleTest, NeverWritesBeyondThePictureNorReadsBeyondTheBytesHeld) {
   EXPECT_EQ(small, (Bytes{3, 3, 4, 0, 0, 0, 0, 0}));
 }
 
+TEST(SbmRleTest, APictureEndingAfterTheFirstByteOfALiteralPairTakesNotItsSecond) {
+  // The picture ends in the middle of a literal pair: a run of 5, then a literal of 5 whose
+  // second pair has room for its first byte only. The guard bytes around it must survive.
+  Bytes buffer(14, 0xEE);
+  std::span<BYTE> out(buffer.data() + 2, 8);
+  std::fill(out.begin(), out.end(), 0);
+  const Bytes coded{5, 9, 0, 5, 1, 2, 3, 4, 5, 0};
+  const sbm::RleResult r = sbm::DecodeRle(coded, static_cast<std::uint32_t>(coded.size()), 8, out);
+  EXPECT_EQ(r.end, sbm::RleEnd::kOutputFull);
+  EXPECT_EQ(r.written, 8u);
+  EXPECT_EQ(buffer, (Bytes{0xEE, 0xEE, 9, 9, 9, 9, 9, 1, 2, 3, 0xEE, 0xEE, 0xEE, 0xEE}));
+
+  // The same with the literal's first pair, on a block of exactly the picture's size as the
+  // reader allocates it.
+  const Decoded d = Decode({6, 9, 0, 5, 1, 2, 3, 4, 5, 0}, 7);
+  EXPECT_EQ(d.result.end, sbm::RleEnd::kOutputFull);
+  EXPECT_EQ(d.result.written, 7u);
+  EXPECT_EQ(d.out, (Bytes{9, 9, 9, 9, 9, 9, 1}));
+}
+
 TEST(SbmRleTest, OtherDepthsWriteNothingAndALiteralSwallowsEverythingAfterIt) {
   Decoded d = Decode({4, 7, 0, 0, 0, 1, 4, 7}, 8, 4);
   EXPECT_EQ(d.result.end, sbm::RleEnd::kEndOfPicture);  // escapes before a literal are obeyed

@@ -111,6 +111,46 @@ class SkyTest : public ProgramTest {
     doc->SateltLevel = satellites;
     backend->SetEpochSeconds(second - 1);
   }
+
+  // The union of the view's four pane regions as they stand now.
+  gdi::Region PaneUnion() {
+    gdi::Region all;
+    for (CRgn& pane : View()->m_rgnPane) all = gdi::Region::Or(all, gdi::Find<gdi::RegionObject>(pane.m_hObject)->region);
+    return all;
+  }
+
+  // Which pane holds the point (0..3, top-left to bottom-right), or -1 for none.
+  int PaneAt(int x, int y) {
+    for (int i = 0; i < 4; ++i) {
+      if (View()->m_rgnPane[i].PtInRegion(x, y)) return i;
+    }
+    return -1;
+  }
+
+  // What the view still has to repaint, in its client coordinates.
+  gdi::Region ViewUpdateRegion() { return user::detail::Find(View()->m_hWnd)->update; }
+
+  // Whether the satellite window has its step timer set.
+  bool StepTimerSet(HWND satellite) {
+    for (const user::detail::Timer& t : user::detail::S().timers) {
+      if (t.hwnd == satellite && t.id == 100) return true;
+    }
+    return false;
+  }
+
+  // Pixels of the window that differ from `before`, where `grey` (if on the window) is
+  // expected to show the satellite instead.
+  int DifferencesFrom(const gdi::Surface& before, CPoint grey = CPoint(-1, -1)) {
+    const gdi::Surface& s = Pixels();
+    int wrong = 0;
+    for (int y = 0; y < s.height; ++y) {
+      for (int x = 0; x < s.width; ++x) {
+        const std::uint32_t want = CPoint(x, y) == grey ? 0xC0C0C0u : before.At(x, y);
+        wrong += s.At(x, y) != want;
+      }
+    }
+    return wrong;
+  }
 };
 
 TEST(SkyPlacement, WorkedOrigins) {
@@ -424,6 +464,312 @@ TEST_F(SkyTest, ViewCreationMakesItsDrawingResources) {
   EXPECT_EQ(::GetDlgCtrlID(v->m_satellite.m_hWnd), 1997);
   EXPECT_FALSE(::IsWindowVisible(v->m_satellite.m_hWnd));
   EXPECT_EQ(v->m_pSkyMapHi->m_nWidth, kMapWidth);
+}
+
+TEST_F(SkyTest, AFlightUnderWayBlocksNewSatellitesButNotShootingStars) {
+  WriteSetting("ShootingStarLevel", 10);
+  WriteSetting("SateltLevel", 10);
+  ASSERT_TRUE(Start());
+  for (CRgn& pane : View()->m_rgnPane) SetRectRgn(pane, 0, 0, 150, 150);
+  CFlyObject& satellite = View()->m_satellite;
+  // At level 10 every number but 0 would start a satellite if none were flying.
+  NextTickIn(SecondDrawing(1, 100));
+  // Neither end lies on the top or left edge, so no path the tick picks can look like it.
+  satellite.Start(View(), 5, 140, 145, 0);
+  bool starPainted = false;
+  user::SetMessageSpy([&](const MSG& m) {
+    if (m.hwnd == View()->m_hWnd && m.message == WM_PAINT && View()->m_bStarPending) starPainted = true;
+  });
+  backend->Advance(1000);
+  user::SetMessageSpy(nullptr);
+  EXPECT_TRUE(starPainted);
+  EXPECT_EQ(satellite.m_bActive, 1);
+  EXPECT_EQ(satellite.m_ptStart, CPoint(5, 140));
+  EXPECT_EQ(satellite.m_ptEnd, CPoint(145, 0));
+  EXPECT_DOUBLE_EQ(satellite.m_dStepX, 1.0);
+  EXPECT_DOUBLE_EQ(satellite.m_dStepY, -1.0);
+  // The flight goes on along its own line to its own end (later ticks bring nothing).
+  Doc()->ShootingStarLevel = 0;
+  Doc()->SateltLevel = 0;
+  int steps = 0;
+  while (satellite.m_bActive && steps < 200) {
+    backend->Advance(55);
+    ++steps;
+    ASSERT_EQ(satellite.m_ptCurrent.x + satellite.m_ptCurrent.y, 145) << "step " << steps;
+  }
+  EXPECT_EQ(satellite.m_bActive, 0);
+  EXPECT_EQ(satellite.m_ptCurrent, CPoint(145, 0));
+}
+
+TEST_F(SkyTest, AnEventInTheTickOfAMinuteChangeComesWithTheClockRefreshInAFullPaint) {
+  WriteSetting("EdgeFlg", 1);  // the log frame with its bars and the clock on it
+  WriteSetting("ShootingStarLevel", 10);
+  WriteSetting("SateltLevel", 0);
+  ASSERT_TRUE(Start());
+  // A second that begins a minute (not a full hour) and brings a shooting star; the tick
+  // before it, still in the old minute, brings nothing.
+  const std::int64_t second =
+      SecondDrawing(1, 100, [](std::int64_t s) { return s % 60 == 0 && s / 60 % 60 != 0; });
+  Doc()->ShootingStarLevel = 0;
+  NextTickIn(second - 1);
+  backend->Advance(1000);
+  Doc()->ShootingStarLevel = 10;
+  ASSERT_EQ(Doc()->m_nMinute, static_cast<int>((second - 1) / 60 % 60));
+  const CRect minute = View()->m_rcClockMinute;
+  ASSERT_FALSE(minute.IsRectEmpty());
+  std::vector<gdi::Region> updates;
+  std::vector<int> skipSky;
+  std::vector<int> starPending;
+  user::SetMessageSpy([&](const MSG& m) {
+    if (m.hwnd == View()->m_hWnd && m.message == WM_PAINT) {
+      updates.push_back(ViewUpdateRegion());
+      skipSky.push_back(View()->m_bSkipSky);
+      starPending.push_back(View()->m_bStarPending);
+    }
+  });
+  backend->Advance(1000);
+  user::SetMessageSpy(nullptr);
+  EXPECT_EQ(Doc()->m_nMinute, static_cast<int>(second / 60 % 60));
+  // One paint repaints the minute and the glass, and composes the sky with the star in it;
+  // the star's own repaint follows.
+  ASSERT_FALSE(updates.empty());
+  EXPECT_EQ(updates[0], gdi::Region::Or(PaneUnion(), gdi::Region::FromRect(minute.left, minute.top, minute.right,
+                                                                           minute.bottom)));
+  EXPECT_EQ(skipSky[0], 0);
+  EXPECT_EQ(starPending[0], 1);
+  ASSERT_EQ(updates.size(), 2u);
+  EXPECT_EQ(updates[1], PaneUnion());
+  EXPECT_EQ(starPending[1], 0);
+}
+
+TEST_F(SkyTest, WithAFrameAShootingStarRepaintsTheFourPanesOnly) {
+  WriteSetting("EdgeFlg", 1);
+  WriteSetting("ClockFlg", 0);
+  WriteSetting("ShootingStarLevel", 10);
+  WriteSetting("SateltLevel", 0);
+  ASSERT_TRUE(Start());
+  const gdi::Region panes = PaneUnion();
+  // The glass of the log frame with its cross of bars: neither the frame nor the bars.
+  ASSERT_TRUE(panes.Contains(40, 40));
+  ASSERT_TRUE(panes.Contains(110, 110));
+  ASSERT_FALSE(panes.Contains(75, 40));
+  ASSERT_FALSE(panes.Contains(40, 75));
+  ASSERT_FALSE(panes.Contains(5, 5));
+  NextTickIn(SecondDrawing(1, 100));
+  std::vector<gdi::Region> updates;
+  user::SetMessageSpy([&](const MSG& m) {
+    if (m.hwnd == View()->m_hWnd && m.message == WM_PAINT) updates.push_back(ViewUpdateRegion());
+  });
+  backend->Advance(1000);
+  user::SetMessageSpy(nullptr);
+  // The paint that brings the star and the one that takes it away.
+  ASSERT_EQ(updates.size(), 2u);
+  EXPECT_EQ(updates[0], panes);
+  EXPECT_EQ(updates[1], panes);
+}
+
+TEST_F(SkyTest, ASatelliteIsSeenInEveryPaneOfALogFrameButNeverOverItsBarsOrEdge) {
+  WriteSetting("EdgeFlg", 1);
+  WriteSetting("EdgeKind", 1);
+  WriteSetting("EdgeClossFlg", 1);
+  WriteSetting("ClockFlg", 0);
+  WriteSetting("ShootingStarLevel", 0);
+  WriteSetting("SateltLevel", 0);
+  ASSERT_TRUE(Start());
+  const gdi::Surface before = Pixels();
+  CFlyObject& satellite = View()->m_satellite;
+  int shownInPane[4] = {};
+  int hidden = 0;
+  // Two rows right across the window: edge, a pane, the vertical bar, a pane, edge.
+  for (int row : {40, 110}) {
+    ASSERT_EQ(PaneAt(75, row), -1);
+    satellite.Start(View(), 0, row, 149, row + 1);
+    for (int x = 0; x <= 149; ++x) {
+      ASSERT_EQ(satellite.m_bActive, 1) << x << ", " << row;
+      backend->Advance(55);
+      const int pane = PaneAt(x, row);
+      if (pane >= 0) {
+        ++shownInPane[pane];
+        // The grey pixel is on screen and nothing else has changed.
+        ASSERT_EQ(DifferencesFrom(before, CPoint(x, row)), 0) << x << ", " << row;
+      } else {
+        ++hidden;
+        ASSERT_EQ(DifferencesFrom(before), 0) << x << ", " << row;
+      }
+    }
+    EXPECT_EQ(satellite.m_bActive, 0);
+  }
+  for (int i = 0; i < 4; ++i) EXPECT_GT(shownInPane[i], 0) << "pane " << i;
+  EXPECT_GT(hidden, 0);
+}
+
+TEST_F(SkyTest, EachSatelliteStepRepaintsTheSkyUnderThePreviousPixel) {
+  WriteSetting("ShootingStarLevel", 0);
+  WriteSetting("SateltLevel", 0);
+  ASSERT_TRUE(Start());
+  for (CRgn& pane : View()->m_rgnPane) SetRectRgn(pane, 0, 0, 150, 150);
+  ASSERT_EQ(DifferencesFromMap(), 0);
+  CFlyObject& satellite = View()->m_satellite;
+  const CPoint o = View()->m_ptSkyOrigin;
+  struct Flight {
+    int x1, y1, x2, y2;
+  };
+  // Steep up and right, steep down and left, flat right, flat left.
+  for (const Flight& f : {Flight{0, 120, 90, 0}, Flight{90, 0, 0, 120}, Flight{10, 60, 140, 61},
+                          Flight{140, 60, 10, 61}}) {
+    satellite.Start(View(), f.x1, f.y1, f.x2, f.y2);
+    int steps = 0;
+    for (;;) {
+      backend->Advance(55);
+      ASSERT_LT(++steps, 200);
+      if (!satellite.m_bActive) break;
+      // Only the satellite's own pixel differs from the sky: the one before it is gone.
+      const CPoint at = satellite.m_ptCurrent;
+      ASSERT_EQ(DifferencesFromMap([&](int x, int y) {
+                  return CPoint(x, y) == at ? 0xC0C0C0u : MapPixel(o.x + x, o.y + y);
+                }),
+                0)
+          << "flight from " << f.x1 << ", " << f.y1 << ", step " << steps;
+    }
+    // The end of the flight leaves the sky whole.
+    EXPECT_EQ(DifferencesFromMap(), 0) << "flight from " << f.x1 << ", " << f.y1;
+  }
+}
+
+TEST_F(SkyTest, ASatelliteThatLeavesThePanesDrawsNothingMoreAndItsFlightEndsAtTheEnd) {
+  WriteSetting("EdgeFlg", 1);
+  WriteSetting("ClockFlg", 0);
+  WriteSetting("ShootingStarLevel", 0);
+  WriteSetting("SateltLevel", 0);
+  ASSERT_TRUE(Start());
+  const gdi::Surface before = Pixels();
+  CFlyObject& satellite = View()->m_satellite;
+  // Leftwards out of the top-left pane, over the frame, to the window's left edge.
+  satellite.Start(View(), 40, 40, 0, 41);
+  const HWND hwnd = satellite.m_hWnd;
+  int x = 40;
+  for (; PaneAt(x, 40) == 0; --x) {
+    backend->Advance(55);
+    ASSERT_EQ(satellite.m_bVisible, 1) << x;
+    ASSERT_EQ(satellite.m_ptCurrent, CPoint(x, 40));
+  }
+  ASSERT_GT(x, 0);
+  // The first step over the frame takes the pixel away from the pane at once.
+  backend->Advance(55);
+  EXPECT_EQ(satellite.m_bActive, 1);
+  EXPECT_EQ(satellite.m_bVisible, 0);
+  EXPECT_EQ(satellite.m_ptCurrent, CPoint(-1, -1));
+  EXPECT_EQ(DifferencesFrom(before), 0);
+  EXPECT_TRUE(StepTimerSet(hwnd));
+  // Over the frame nothing is drawn, and the flight ends on reaching x = 0.
+  for (--x; x >= 0; --x) {
+    ASSERT_EQ(satellite.m_bActive, 1) << x;
+    backend->Advance(55);
+    ASSERT_EQ(DifferencesFrom(before), 0) << x;
+  }
+  EXPECT_EQ(satellite.m_bActive, 0);
+  EXPECT_FALSE(StepTimerSet(hwnd));
+  EXPECT_EQ(satellite.m_dPosX, 0.0);
+  EXPECT_EQ(satellite.m_dPosY, 0.0);
+  backend->Advance(550);
+  EXPECT_EQ(satellite.m_ptCurrent, CPoint(-1, -1));
+  EXPECT_EQ(DifferencesFrom(before), 0);
+}
+
+TEST_F(SkyTest, DestroyingTheViewStopsAFlightAndItsStepTimer) {
+  WriteSetting("ShootingStarLevel", 0);
+  WriteSetting("SateltLevel", 0);
+  ASSERT_TRUE(Start());
+  CFlyObject* satellite = &View()->m_satellite;
+  satellite->Start(View(), 0, 120, 90, 0);
+  backend->Advance(3 * 55);
+  ASSERT_EQ(satellite->m_bActive, 1);
+  const HWND hwnd = satellite->m_hWnd;
+  ASSERT_TRUE(StepTimerSet(hwnd));
+  // The flying object goes with the view: look at it when its window's last message comes,
+  // before the window system forgets what belonged to the window.
+  bool lastMessage = false;
+  bool timerAtEnd = true;
+  int activeAtEnd = -1;
+  user::SetMessageSpy([&](const MSG& m) {
+    if (m.hwnd == hwnd && m.message == WM_NCDESTROY) {
+      lastMessage = true;
+      timerAtEnd = StepTimerSet(hwnd);
+      activeAtEnd = satellite->m_bActive;
+    }
+  });
+  ViewCommand(ID_EXIT);
+  user::SetMessageSpy(nullptr);
+  ASSERT_TRUE(platform::QuitPending());
+  ASSERT_TRUE(lastMessage);
+  EXPECT_FALSE(timerAtEnd);
+  EXPECT_EQ(activeAtEnd, 0);
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_FALSE(StepTimerSet(hwnd));
+  backend->Advance(500);
+}
+
+TEST_F(SkyTest, AShootingStarsYIsDrawnAfterReseedingWithTheSecondsAndItsX) {
+  WriteSetting("ShootingStarLevel", 10);
+  WriteSetting("SateltLevel", 0);
+  ASSERT_TRUE(Start());
+  CRect client;
+  View()->GetClientRect(&client);
+  const int w = client.Width();
+  const int h = client.Height();
+  // x: the first number up to W + 20 after seeding with the seconds; y: the first number up
+  // to H + 20 after seeding again with the seconds plus that number's remainder by W + 20.
+  auto expected = [&](std::int64_t second) {
+    sky::SecondsRandom r;
+    r.Seed(static_cast<std::uint32_t>(second));
+    const int dx = r.DrawAtMost(w + 20);
+    r.Seed(static_cast<std::uint32_t>(second) + static_cast<std::uint32_t>(dx % (w + 20)));
+    return CPoint(dx - 20, r.DrawAtMost(h + 20) - 20);
+  };
+  // What y would be if the generator went on without the second seeding.
+  auto unseeded = [&](std::int64_t second) {
+    sky::SecondsRandom r;
+    r.Seed(static_cast<std::uint32_t>(second));
+    r.DrawAtMost(w + 20);
+    return r.DrawAtMost(h + 20) - 20;
+  };
+  const std::int64_t base = backend->EpochSeconds() + 10;
+  int telling = 0;
+  for (std::int64_t s = base; s < base + 300; ++s) {
+    backend->SetEpochSeconds(s);
+    const CPoint want = expected(s);
+    ASSERT_EQ(View()->PickStarPosition(), want) << "second " << s;
+    telling += want.y != unseeded(s);
+  }
+  EXPECT_GT(telling, 200);
+
+  // The paint of a tick in such a second blends the streak in at that very point.
+  const std::int64_t second = SecondDrawing(1, 100, [&](std::int64_t s) {
+    const CPoint p = expected(s);
+    return p.x >= 0 && p.x <= 100 && p.y >= 0 && p.y <= 100;
+  });
+  const CPoint at = expected(second);
+  NextTickIn(second);
+  std::vector<gdi::Surface> shown;
+  user::SetMessageSpy([&](const MSG& m) {
+    // Before each paint of the view, what the one before it left on screen.
+    if (m.hwnd == View()->m_hWnd && m.message == WM_PAINT) shown.push_back(Pixels());
+  });
+  backend->Advance(1000);
+  user::SetMessageSpy(nullptr);
+  ASSERT_EQ(shown.size(), 2u);
+  const CPoint o = View()->m_ptSkyOrigin;
+  int inside = 0;
+  int outside = 0;
+  for (int y = 0; y < shown[1].height; ++y) {
+    for (int x = 0; x < shown[1].width; ++x) {
+      if (shown[1].At(x, y) == MapPixel(o.x + x, o.y + y)) continue;
+      const bool inBox = x >= at.x && x < at.x + 47 && y >= at.y && y < at.y + 47;
+      (inBox ? inside : outside) += 1;
+    }
+  }
+  EXPECT_GT(inside, 0);
+  EXPECT_EQ(outside, 0);
 }
 
 }  // namespace
