@@ -196,19 +196,33 @@ class DesktopTest : public ::testing::Test {
     ASSERT_FALSE(number.empty()) << "Xvfb did not start";
     display_ = ":" + number;
     setenv("DISPLAY", display_.c_str(), 1);
-    // Ready once it has written its number: the first connection is expected to succeed.
-    ASSERT_TRUE(WaitUntil([] { return (x_ = XOpenDisplay(display_.c_str())) != nullptr; }, 5s))
-        << "no connection to Xvfb on " << display_;
+    // Ready once it has written its number. A server that has died must not be waited for:
+    // its display number may then reach another server on this machine (abstract sockets
+    // are shared between roots).
+    ASSERT_TRUE(Running(xvfb_)) << "Xvfb ended";
+    x_ = XOpenDisplay(display_.c_str());
+    ASSERT_NE(x_, nullptr) << "no connection to Xvfb on " << display_;
 
-    openbox_ = Spawn({"openbox"}, {}, logs_ + "/openbox.log");
-    ASSERT_TRUE(WaitUntil([] { return !AtomList(x_, DefaultRootWindow(x_), "_NET_SUPPORTING_WM_CHECK").empty(); }, 10s))
-        << "openbox did not start";
+    openbox_ = Spawn({"openbox"}, {"DISPLAY=" + display_}, logs_ + "/openbox.log");
+    ASSERT_TRUE(WaitUntil(
+        [] {
+          XSync(x_, False);
+          return !Running(openbox_) || !AtomList(x_, DefaultRootWindow(x_), "_NET_SUPPORTING_WM_CHECK").empty();
+        },
+        10s));
+    ASSERT_TRUE(Running(openbox_)) << "openbox ended";
+    ASSERT_FALSE(AtomList(x_, DefaultRootWindow(x_), "_NET_SUPPORTING_WM_CHECK").empty()) << "openbox did not start";
     trayer_ = Spawn({"trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width", "120",
                      "--heighttype", "pixel", "--height", "24", "--transparent", "false"},
-                    {}, logs_ + "/trayer.log");
+                    {"DISPLAY=" + display_}, logs_ + "/trayer.log");
     const Atom tray = XInternAtom(x_, "_NET_SYSTEM_TRAY_S0", False);
-    ASSERT_TRUE(WaitUntil([&] { return XGetSelectionOwner(x_, tray) != 0; }, 10s)) << "trayer did not start";
+    ASSERT_TRUE(WaitUntil([&] { return !Running(trayer_) || XGetSelectionOwner(x_, tray) != 0; }, 10s));
+    ASSERT_TRUE(Running(trayer_)) << "trayer ended";
+    ASSERT_NE(XGetSelectionOwner(x_, tray), 0u) << "trayer did not start";
   }
+
+  // Whether a child is still running (reaping it if it has ended).
+  static bool Running(pid_t pid) { return pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0; }
 
   // What the desktop's programs wrote on their standard error.
   static std::string DesktopLogs() {
