@@ -7,8 +7,8 @@
 
 #include "app/my_app.h"
 #include "platform/backend/qt/qt_backend.h"
-#include "platform/core/platform.h"
 #include "platform/user/resources.h"
+#include "platform/user/session.h"
 #include "res/resource.h"
 
 // The one application object, made before the framework's entry runs.

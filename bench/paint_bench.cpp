@@ -15,9 +15,9 @@
 #include "app/my_app.h"
 #include "app/my_doc.h"
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
 #include "platform/core/profile_store.h"
 #include "platform/user/resources.h"
+#include "platform/user/session.h"
 #include "res/resource.h"
 #include "view/my_view.h"
 

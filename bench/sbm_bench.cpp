@@ -15,7 +15,7 @@
 #include "image/sbm_reader.h"
 #include "image/sbm_writer.h"
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
+#include "platform/user/session.h"
 
 namespace sbm = image::sbm;
 

@@ -10,7 +10,7 @@
 #include "image/dib.h"
 #include "image/sbm_reader.h"
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
+#include "platform/user/session.h"
 
 namespace {
 

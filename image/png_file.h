@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/backend/backend.h"
+#include "platform/core/types.h"
 
 namespace image {
 

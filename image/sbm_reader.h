@@ -14,7 +14,7 @@
 
 #include "image/sbm_format.h"
 #include "image/sbm_rle.h"
-#include "platform/backend/backend.h"
+#include "platform/core/types.h"
 
 namespace image::sbm {
 

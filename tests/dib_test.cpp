@@ -9,8 +9,8 @@
 #include "image/png_file.h"
 #include "image/sbm_reader.h"
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
 #include "platform/gdi/objects.h"
+#include "platform/user/session.h"
 #include "platform/user/user.h"
 #include "sbm_test_files.h"
 

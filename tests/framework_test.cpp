@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
 #include "platform/framework/afxwin.h"
 #include "platform/user/resources.h"
+#include "platform/user/session.h"
 #include "platform/user/state.h"
 
 namespace {

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/region.h"
+#include "platform/user/session.h"
 #include "platform/user/user.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
 #include "platform/user/resources.h"
+#include "platform/user/session.h"
 #include "platform/user/user.h"
 
 namespace {

@@ -9,9 +9,9 @@
 
 #include "image/png_file.h"
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
+#include "platform/user/session.h"
 
 namespace fs = std::filesystem;
 

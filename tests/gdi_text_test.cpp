@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
 #include "platform/gdi/font_cache.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
+#include "platform/user/session.h"
 
 // Readable rectangles in failure messages.
 static void PrintTo(const RECT& r, std::ostream* out) {

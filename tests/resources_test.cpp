@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
 #include "platform/core/xpm.h"
 #include "platform/framework/afxwin.h"
 #include "platform/user/resources.h"
+#include "platform/user/session.h"
 #include "platform/user/user.h"
 #include "res/resource.h"
 

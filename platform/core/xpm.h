@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "platform/backend/backend.h"
+#include "platform/core/types.h"
 
 namespace platform {
 

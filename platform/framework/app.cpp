@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/core/platform.h"
 #include "platform/framework/afxwin.h"
 #include "platform/user/resources.h"
+#include "platform/user/session.h"
 
 namespace {
 CWinApp* g_app = nullptr;

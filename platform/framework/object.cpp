@@ -1,8 +1,8 @@
 // Run-time classes, command targets and message maps, time.
 #include <ctime>
 
-#include "platform/core/platform.h"
 #include "platform/framework/afx_core.h"
+#include "platform/user/session.h"
 
 const CRuntimeClass CObject::classInfo = {"CObject", sizeof(CObject), nullptr, nullptr};
 const CRuntimeClass CCmdTarget::classInfo = {"CCmdTarget", sizeof(CCmdTarget), nullptr, &CObject::classInfo};

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/core/platform.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
 
@@ -174,8 +173,7 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
   POINT sourceOrigin = s->origin;
   if (s->kind == DeviceContext::Kind::Screen) {
     source = std::make_shared<Surface>(width, height);
-    platform::GetBackend().GrabScreen(RECT{srcX, srcY, srcX + width, srcY + height},
-                                      source->pixels.data(), width);
+    ReadScreen(RECT{srcX, srcY, srcX + width, srcY + height}, source->pixels.data(), width);
     sourceOrigin = POINT{-srcX, -srcY};
   }
   if (!source) return FALSE;

@@ -123,6 +123,25 @@ void ResetAll() {
 void SetDisplayBitsPerPixel(int bits) { T().displayBits = bits; }
 int DisplayBitsPerPixel() { return T().displayBits; }
 
+namespace {
+ScreenReader& TheScreenReader() {
+  static ScreenReader reader;
+  return reader;
+}
+}  // namespace
+
+void SetScreenReader(ScreenReader reader) { TheScreenReader() = std::move(reader); }
+
+void ReadScreen(const RECT& area, std::uint32_t* out, int stride) {
+  if (TheScreenReader()) {
+    TheScreenReader()(area, out, stride);
+    return;
+  }
+  for (int y = 0; y < area.bottom - area.top; ++y) {
+    std::fill_n(out + static_cast<size_t>(y) * stride, area.right - area.left, 0u);
+  }
+}
+
 }  // namespace gdi
 
 using namespace gdi;

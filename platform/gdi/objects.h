@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -153,5 +154,12 @@ void ResetAll();
 // Display depth the GDI reports for screen-compatible surfaces and BITSPIXEL.
 void SetDisplayBitsPerPixel(int bits);
 int DisplayBitsPerPixel();
+
+// Where copies from the screen DC come from: the window layer plugs in its backend's screen.
+// Fills `out` (rows `stride` pixels apart) with the screen pixels (0x00RRGGBB) of `area`,
+// black off the screen. Without a reader the screen reads as black.
+using ScreenReader = std::function<void(const RECT& area, std::uint32_t* out, int stride)>;
+void SetScreenReader(ScreenReader reader);
+void ReadScreen(const RECT& area, std::uint32_t* out, int stride);
 
 }  // namespace gdi

@@ -1,8 +1,8 @@
 // The default window procedure: what happens to a message nobody handled.
 #include <cstring>
 
-#include "platform/core/platform.h"
 #include "platform/gdi/gdi.h"
+#include "platform/user/session.h"
 #include "platform/user/state.h"
 #include "platform/user/user.h"
 
@@ -59,7 +59,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       // The same title again changes nothing, on the desktop either.
       if (w->text == text) return TRUE;
       w->text = text;
-      if (IsTopLevel(*w)) platform::GetBackend().SyncNative(hwnd);
+      if (IsTopLevel(*w)) SyncNative(*w);
       return TRUE;
     }
     case WM_GETTEXT: {

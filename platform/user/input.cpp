@@ -3,8 +3,8 @@
 // platform.
 #include <cstdlib>
 
-#include "platform/core/platform.h"
 #include "platform/gdi/gdi.h"
+#include "platform/user/session.h"
 #include "platform/user/state.h"
 #include "platform/user/user.h"
 

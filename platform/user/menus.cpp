@@ -1,7 +1,7 @@
 // Menus: loaded from resources, changed by the program, tracked as modal popups.
 #include <cstring>
 
-#include "platform/core/platform.h"
+#include "platform/user/session.h"
 #include "platform/user/state.h"
 #include "platform/user/user.h"
 

@@ -1,9 +1,9 @@
 // Invalidation, paint device contexts and presentation of window pixels.
 #include <algorithm>
 
-#include "platform/core/platform.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
+#include "platform/user/session.h"
 #include "platform/user/state.h"
 #include "platform/user/user.h"
 

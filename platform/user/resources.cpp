@@ -6,10 +6,10 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/core/platform.h"
 #include "platform/core/xpm.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
+#include "platform/user/session.h"
 #include "platform/user/state.h"
 #include "platform/user/user.h"
 

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend/backend.h"
+#include "platform/core/types.h"
 #include "platform/core/windef.h"
+#include "platform/user/backend.h"
 
 namespace user {
 

@@ -1,5 +1,5 @@
 // Internal state of the window layer, shared by its source files. Nothing outside
-// platform/user and the backends includes this.
+// platform/user includes this but tests that look inside.
 #pragma once
 
 #include <array>
@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend/backend.h"
 #include "platform/core/windef.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/surface.h"
+#include "platform/user/backend.h"
+#include "platform/user/native.h"
 #include "platform/user/resources.h"
 
 namespace user::detail {
@@ -85,13 +86,7 @@ struct MenuObject {
   HMENU parent = nullptr;  // submenus belong to their parent menu
 };
 
-struct TrayIcon {
-  HWND hwnd = nullptr;
-  UINT id = 0;
-  UINT callbackMessage = 0;
-  std::string tip;
-  int iconSizes = 0;  // pictures the icon had when added; 0 for no icon
-};
+using TrayIcon = user::TrayIcon;
 
 struct State {
   std::map<std::uintptr_t, std::unique_ptr<Window>> windows;
@@ -149,6 +144,9 @@ gdi::Region VisibleRegion(const Window& w, bool clientOnly);
 // Hands drawn pixels of the top-level window to the backend.
 void Present(HWND top, const RECT& dirtySurfaceRect);
 
+// Hands the backend the top-level window's rectangle, styles, visibility and title.
+void SyncNative(const Window& w);
+
 // Removes timers and queued messages that belong to the window.
 void ForgetWindowMessages(HWND hwnd);
 std::optional<std::uint64_t> NextTimerDue();
@@ -157,39 +155,3 @@ std::optional<std::uint64_t> NextTimerDue();
 void Activate(HWND hwnd, int how);
 
 }  // namespace user::detail
-
-namespace user {
-
-// ---- Calls for backends: native events become queued messages ----
-// Mouse message (WM_MOUSEMOVE, WM_LBUTTONDOWN, ...) at a screen point over a top-level
-// window; the platform finds the child window, sends the hit test and cursor messages and
-// turns clicks on CS_DBLCLKS windows into double-clicks.
-void InjectMouse(HWND topLevel, UINT message, POINT screen, WPARAM keys);
-// A key went down or up; it becomes a key message (WM_SYSKEY* with Alt or for F10) for the
-// focus window, or the active window when nothing has the focus.
-void InjectKey(int virtualKey, bool down);
-// The program's windows lost the keyboard: every key counts as released.
-void ReleaseKeys();
-// The window system changed activation (another application was clicked, say).
-void NativeActivated(HWND topLevel, bool active);
-// The window system moved a top-level window (interactive move).
-void NativeMoved(HWND topLevel, POINT topLeft);
-// The window system asks to close a top-level window (its close button, Alt+F4); ignored
-// while a menu or dialog is up.
-void NativeCloseRequested(HWND topLevel);
-// A click on a tray icon: posts the icon's callback message.
-void DeliverTrayEvent(HWND hwnd, UINT id, UINT mouseMessage);
-// Watches every message sent or dispatched, before its window procedure runs; for tests
-// and diagnostics. An empty function removes the spy.
-void SetMessageSpy(std::function<void(const MSG&)> spy);
-// Records the tray icons added; for tests and tools.
-std::vector<detail::TrayIcon> TrayIcons();
-
-// Geometry and pixels of a top-level window, for backends and tools.
-const gdi::Surface* WindowPixels(HWND hwnd);
-const gdi::Region* WindowShape(HWND hwnd);
-DWORD WindowStyle(HWND hwnd);
-DWORD WindowExStyle(HWND hwnd);
-std::vector<HWND> TopLevelWindows();  // z-order, front first
-
-}  // namespace user

@@ -4,9 +4,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "platform/core/platform.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
+#include "platform/user/session.h"
 #include "platform/user/state.h"
 #include "platform/user/user.h"
 
@@ -114,6 +114,17 @@ Window* Find(HWND hwnd) {
 }
 
 bool IsTopLevel(const Window& w) { return (w.style & WS_CHILD) == 0; }
+
+void SyncNative(const Window& w) {
+  platform::NativeWindowState state;
+  state.rect = w.rect;
+  state.visible = (w.style & WS_VISIBLE) != 0;
+  state.toolWindow = (w.exStyle & WS_EX_TOOLWINDOW) != 0;
+  state.topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
+  state.captioned = (w.style & WS_CAPTION) == WS_CAPTION;
+  state.title = w.text;
+  platform::GetBackend().SyncNative(w.handle, state);
+}
 
 Window* TopLevelOf(Window* w) {
   while (w && !IsTopLevel(*w)) w = Find(w->parent);
@@ -473,7 +484,7 @@ LONG SetWindowLong(HWND hwnd, int index, LONG value) {
   *field = next;
   SendMessage(hwnd, WM_STYLECHANGED, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&ss));
   // Styles set to what they were leave the desktop alone.
-  if (Window* top = Find(hwnd); top && IsTopLevel(*top) && next != old) platform::GetBackend().SyncNative(hwnd);
+  if (Window* top = Find(hwnd); top && IsTopLevel(*top) && next != old) SyncNative(*top);
   return static_cast<LONG>(old);
 }
 
@@ -609,7 +620,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   // The native window follows last, so that what the handlers above changed (a window
   // region set on activation, say) is in place before the window appears.
   if (top) {
-    platform::GetBackend().SyncNative(hwnd);
+    SyncNative(*w);
     if (!(flags & SWP_NOZORDER) && insertAfter != HWND_BOTTOM && (w->style & WS_VISIBLE)) {
       platform::GetBackend().RaiseNative(hwnd, !(flags & SWP_NOACTIVATE));
     }

@@ -16,10 +16,10 @@
 #include "app/my_app.h"
 #include "image/png_file.h"
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/core/platform.h"
 #include "platform/core/profile_store.h"
+#include "platform/user/native.h"
 #include "platform/user/resources.h"
-#include "platform/user/state.h"
+#include "platform/user/session.h"
 #include "res/resource.h"
 
 namespace fs = std::filesystem;

@@ -4,10 +4,10 @@
 #include <ctime>
 #include <stdexcept>
 
-#include "platform/core/platform.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
-#include "platform/user/state.h"
+#include "platform/user/native.h"
+#include "platform/user/session.h"
 #include "platform/user/user.h"
 
 namespace platform {
@@ -125,9 +125,9 @@ void HeadlessBackend::DestroyNative(HWND hwnd) {
   shown_.erase(hwnd);
 }
 
-void HeadlessBackend::SyncNative(HWND hwnd) {
+void HeadlessBackend::SyncNative(HWND hwnd, const NativeWindowState& state) {
   ++nativeSyncs[hwnd];
-  const bool visible = (user::WindowStyle(hwnd) & WS_VISIBLE) != 0;
+  const bool visible = state.visible;
   bool& was = shown_[hwnd];
   if (visible != was) Log(visible ? "shown" : "hidden", hwnd);
   was = visible;

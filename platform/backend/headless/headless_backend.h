@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend/backend.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/surface.h"
+#include "platform/user/backend.h"
 
 namespace platform {
 
@@ -103,7 +103,7 @@ class HeadlessBackend : public Backend {
   void GrabScreen(const RECT& area, std::uint32_t* out, int stride) override;
   void CreateNative(HWND) override {}
   void DestroyNative(HWND hwnd) override;
-  void SyncNative(HWND hwnd) override;
+  void SyncNative(HWND hwnd, const NativeWindowState& state) override;
   void RaiseNative(HWND, bool) override {}
   void SetNativeShape(HWND hwnd, const gdi::Region*) override;
   void Present(HWND hwnd, const gdi::Surface&, const RECT&) override { ++presents[hwnd]; }

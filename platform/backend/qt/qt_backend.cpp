@@ -20,10 +20,10 @@
 #include <ctime>
 
 #include "platform/backend/qt/x11_window_state.h"
-#include "platform/core/platform.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/surface.h"
-#include "platform/user/state.h"
+#include "platform/user/native.h"
+#include "platform/user/session.h"
 #include "platform/user/user.h"
 
 namespace platform {
@@ -340,19 +340,15 @@ void QtBackend::DestroyNative(HWND hwnd) {
   w->deleteLater();
 }
 
-void QtBackend::SyncNative(HWND hwnd) {
+void QtBackend::SyncNative(HWND hwnd, const NativeWindowState& state) {
   NativeWindow* w = Find(hwnd);
   if (!w) return;
-  const DWORD style = user::WindowStyle(hwnd);
-  const DWORD ex = user::WindowExStyle(hwnd);
-  RECT r;
-  ::GetWindowRect(hwnd, &r);
-  const QString title = QString::fromStdString(::GetWindowTextString(hwnd));
+  const QString title = QString::fromStdString(state.title);
   if (w->windowTitle() != title) w->setWindowTitle(title);
-  if (style & WS_VISIBLE) {
-    w->Show(r, (ex & WS_EX_TOOLWINDOW) != 0, (ex & WS_EX_TOPMOST) != 0, (style & WS_CAPTION) == WS_CAPTION);
+  if (state.visible) {
+    w->Show(state.rect, state.toolWindow, state.topmost, state.captioned);
   } else {
-    w->Hide(r);
+    w->Hide(state.rect);
   }
 }
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "platform/backend/backend.h"
+#include "platform/user/backend.h"
 
 class QApplication;
 class QCursor;
@@ -33,7 +33,7 @@ class QtBackend : public Backend {
   void GrabScreen(const RECT& area, std::uint32_t* out, int stride) override;
   void CreateNative(HWND hwnd) override;
   void DestroyNative(HWND hwnd) override;
-  void SyncNative(HWND hwnd) override;
+  void SyncNative(HWND hwnd, const NativeWindowState& state) override;
   void RaiseNative(HWND hwnd, bool activate) override;
   void SetNativeShape(HWND hwnd, const gdi::Region* region) override;
   void Present(HWND hwnd, const gdi::Surface& pixels, const RECT& dirty) override;

@@ -1,18 +1,19 @@
-// What the platform layer needs from the system it runs on. One backend drives a real desktop
+// What the window layer needs from the system it runs on. One backend drives a real desktop
 // through Qt; the headless one stands in for tests and tools, with a virtual screen, a
 // virtual clock and recorded calls.
 //
-// The platform layer keeps every piece of window state itself (positions, styles, regions,
-// pixels, timers); a backend only mirrors top-level windows natively, waits for and
-// translates native events, and provides the services that need the real system.
+// The window layer keeps every piece of window state itself (positions, styles, regions,
+// pixels, timers) and hands a backend what it needs by value; a backend mirrors top-level
+// windows natively, turns native events into the calls of platform/user/native_events.h,
+// and provides the services that need the real system.
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/core/types.h"
 #include "platform/core/windef.h"
 
 namespace gdi {
@@ -22,32 +23,6 @@ struct Surface;
 
 namespace platform {
 
-// A picture in 32-bit ARGB (0xAARRGGBB), rows top-down.
-struct Image {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> argb;
-};
-
-// What the pointer looks like over the program's windows.
-struct Cursor {
-  enum class Kind { Hidden, Arrow, Picture };
-  Kind kind = Kind::Arrow;
-  Image image;     // Picture only
-  POINT hotspot;   // Picture only
-};
-
-// Local calendar time, as the classic time object breaks it down.
-struct LocalTime {
-  int year = 1970;   // full year
-  int month = 1;     // 1..12
-  int day = 1;       // 1..31
-  int weekday = 4;   // 0 = Sunday
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
-
 // One entry of a popup menu as the backend shows it.
 struct MenuEntry {
   enum class Kind { Command, Separator, Submenu };
@@ -56,6 +31,16 @@ struct MenuEntry {
   std::string text;  // UTF-8, with '&' marking the mnemonic
   bool grayed = false;
   std::vector<MenuEntry> children;
+};
+
+// A top-level window as the desktop is to show it.
+struct NativeWindowState {
+  RECT rect;                // screen coordinates
+  bool visible = false;
+  bool toolWindow = false;  // no taskbar entry
+  bool topmost = false;     // kept above other windows
+  bool captioned = false;   // decorated by the window manager
+  std::string title;        // UTF-8
 };
 
 struct FileDialogRequest {
@@ -92,8 +77,8 @@ class Backend {
   // platform's own tables and paint into their top-level window's pixels.
   virtual void CreateNative(HWND hwnd) = 0;
   virtual void DestroyNative(HWND hwnd) = 0;
-  // Position, size and styles changed (including visibility, topmost, tool window, title).
-  virtual void SyncNative(HWND hwnd) = 0;
+  // Position, size, styles, visibility or title may have changed.
+  virtual void SyncNative(HWND hwnd, const NativeWindowState& state) = 0;
   // Brings the window to the top of its band and, if asked, gives it the focus.
   virtual void RaiseNative(HWND hwnd, bool activate) = 0;
   // The window region changed (the platform's copy is the truth; null means none).

@@ -6,7 +6,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/backend/backend.h"
+#include "platform/user/backend.h"
 
 namespace platform {
 
