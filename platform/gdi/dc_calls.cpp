@@ -4,6 +4,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
+#include "platform/gdi/rect.h"
 
 using namespace gdi;
 
@@ -295,39 +296,22 @@ BOOL SetRect(RECT* r, int left, int top, int right, int bottom) {
   return TRUE;
 }
 BOOL SetRectEmpty(RECT* r) { return SetRect(r, 0, 0, 0, 0); }
-BOOL IsRectEmpty(const RECT* r) { return !r || r->left >= r->right || r->top >= r->bottom; }
-BOOL PtInRect(const RECT* r, POINT p) {
-  return r && p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom;
-}
+BOOL IsRectEmpty(const RECT* r) { return !r || IsEmpty(*r); }
+BOOL PtInRect(const RECT* r, POINT p) { return r && Contains(*r, p.x, p.y); }
 BOOL OffsetRect(RECT* r, int dx, int dy) {
   if (!r) return FALSE;
-  r->left += dx;
-  r->right += dx;
-  r->top += dy;
-  r->bottom += dy;
+  *r = Offset(*r, dx, dy);
   return TRUE;
 }
 BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b) {
   if (!out || !a || !b) return FALSE;
-  RECT r{std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
-         std::min(a->bottom, b->bottom)};
-  if (r.left >= r.right || r.top >= r.bottom) {
-    *out = RECT{};
-    return FALSE;
-  }
-  *out = r;
-  return TRUE;
+  const RECT r = Intersect(*a, *b);
+  *out = IsEmpty(r) ? RECT{} : r;
+  return IsEmpty(r) ? FALSE : TRUE;
 }
 BOOL UnionRect(RECT* out, const RECT* a, const RECT* b) {
   if (!out || !a || !b) return FALSE;
-  if (IsRectEmpty(a)) {
-    *out = *b;
-  } else if (IsRectEmpty(b)) {
-    *out = *a;
-  } else {
-    *out = RECT{std::min(a->left, b->left), std::min(a->top, b->top),
-                std::max(a->right, b->right), std::max(a->bottom, b->bottom)};
-  }
+  *out = Union(*a, *b);
   return !IsRectEmpty(out);
 }
 

@@ -28,7 +28,9 @@
 #include <vector>
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/ellipse_walk.h"
 #include "platform/gdi/objects.h"
+#include "platform/gdi/rect.h"
 
 using namespace gdi;
 
@@ -48,19 +50,14 @@ struct Plotter {
   RECT drawable[2] = {};
   int older = 0;
 
-  static bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
-
   bool Drawable(int sx, int sy) {
-    if (Inside(drawable[0], sx, sy) || Inside(drawable[1], sx, sy)) return true;
+    if (Contains(drawable[0], sx, sy) || Contains(drawable[1], sx, sy)) return true;
     if (!dc.surface || !dc.surface->Contains(sx, sy)) return false;
     RECT allowed{0, 0, dc.surface->width, dc.surface->height};
     if (dc.visible) {
       const RECT* r = dc.visible->RectAt(sx, sy);
       if (!r) return false;
-      allowed.left = std::max(allowed.left, r->left);
-      allowed.top = std::max(allowed.top, r->top);
-      allowed.right = std::min(allowed.right, r->right);
-      allowed.bottom = std::min(allowed.bottom, r->bottom);
+      allowed = Intersect(allowed, *r);
     }
     drawable[older] = allowed;
     older ^= 1;
@@ -221,30 +218,11 @@ int CompareAngle(const POINT& a, const POINT& b) {
 // The lower-right quarter of the ellipse in a w x h box, from the east end downwards.
 std::vector<POINT> QuarterOutline(int w, int h) {
   std::vector<POINT> out;
-  const std::int64_t a = w - 1;
-  const std::int64_t b = h - 1;
-  const std::int64_t stepA = 8 * a * a;
-  const std::int64_t stepB = 8 * b * b;
-  std::int64_t dx = 4 * b * b * (1 - a);
-  std::int64_t dy = 4 * a * a * (1 + (b % 2));
-  std::int64_t err = dx + dy + a * a * (b % 2);
-  int x = static_cast<int>(a);
-  int y = h / 2;
-  // Every step moves at least one coordinate, so w + h steps always suffice.
-  for (int guard = 0; x >= w / 2 && guard <= w + h + 2; ++guard) {
+  WalkEllipseQuarter(w, h, [&](int x, int y) {
+    if (x < w / 2) return false;
     out.push_back(POINT{x, y});
-    const std::int64_t e2 = 2 * err;
-    if (e2 >= dx) {
-      --x;
-      dx += stepB;
-      err += dx;
-    }
-    if (e2 <= dy) {
-      ++y;
-      dy += stepA;
-      err += dy;
-    }
-  }
+    return true;
+  });
   return out;
 }
 
@@ -292,11 +270,7 @@ RECT DrawableBounds(const DeviceContext& dc) {
   if (!dc.surface) return RECT{0, 0, 0, 0};
   RECT r{0, 0, dc.surface->width, dc.surface->height};
   if (dc.visible) {
-    const RECT box = dc.visible->Box();
-    r.left = std::max(r.left, box.left);
-    r.top = std::max(r.top, box.top);
-    r.right = std::min(r.right, box.right);
-    r.bottom = std::min(r.bottom, box.bottom);
+    r = Intersect(r, dc.visible->Box());
   }
   return RECT{r.left - dc.origin.x, r.top - dc.origin.y, r.right - dc.origin.x, r.bottom - dc.origin.y};
 }
@@ -390,7 +364,7 @@ BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
   if (w > kMaxArcExtent || h > kMaxArcExtent) return FALSE;
 
   const RECT drawable = DrawableBounds(*dc);
-  if (drawable.left >= drawable.right || drawable.top >= drawable.bottom) return TRUE;
+  if (IsEmpty(drawable)) return TRUE;
   const std::vector<OutlinePoint>& outline = CachedEllipseOutline(static_cast<int>(w), static_cast<int>(h));
   if (outline.empty()) return TRUE;
   const int cx = left + static_cast<int>(w / 2);

@@ -95,16 +95,8 @@ bool DcCanDraw(const DeviceContext& dc, int sx, int sy) {
 }
 
 void MarkDirty(DeviceContext& dc, const RECT& r) {
-  if (r.left >= r.right || r.top >= r.bottom) return;
-  if (!dc.dirty) {
-    dc.dirty = r;
-    return;
-  }
-  RECT& d = *dc.dirty;
-  d.left = std::min(d.left, r.left);
-  d.top = std::min(d.top, r.top);
-  d.right = std::max(d.right, r.right);
-  d.bottom = std::max(d.bottom, r.bottom);
+  if (IsEmpty(r)) return;
+  dc.dirty = dc.dirty ? Union(*dc.dirty, r) : r;
 }
 
 void ResetPalettes();

@@ -13,6 +13,7 @@
 
 #include "platform/core/windef.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/rect.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/surface.h"
 
@@ -125,11 +126,8 @@ void MarkDirty(DeviceContext& dc, const RECT& r);
 template <typename Paint>
 void ForEachDrawablePart(DeviceContext& dc, RECT area, Paint paint) {
   if (!dc.surface) return;
-  area.left = std::max<LONG>(area.left, 0);
-  area.top = std::max<LONG>(area.top, 0);
-  area.right = std::min<LONG>(area.right, dc.surface->width);
-  area.bottom = std::min<LONG>(area.bottom, dc.surface->height);
-  if (area.left >= area.right || area.top >= area.bottom) return;
+  area = Intersect(area, RECT{0, 0, dc.surface->width, dc.surface->height});
+  if (IsEmpty(area)) return;
   if (!dc.visible) {
     paint(area);
     MarkDirty(dc, area);
@@ -137,9 +135,8 @@ void ForEachDrawablePart(DeviceContext& dc, RECT area, Paint paint) {
   }
   for (const RECT& v : dc.visible->Rects()) {
     if (v.top >= area.bottom) break;  // the region is sorted by top
-    const RECT part{std::max(v.left, area.left), std::max(v.top, area.top), std::min(v.right, area.right),
-                    std::min(v.bottom, area.bottom)};
-    if (part.left >= part.right || part.top >= part.bottom) continue;
+    const RECT part = Intersect(v, area);
+    if (IsEmpty(part)) continue;
     paint(part);
     MarkDirty(dc, part);
   }

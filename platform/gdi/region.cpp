@@ -1,10 +1,12 @@
 #include "platform/gdi/region.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <limits>
-#include <cstdint>
 #include <utility>
+
+#include "platform/gdi/ellipse_walk.h"
 
 namespace gdi {
 namespace {
@@ -86,33 +88,19 @@ Region Region::Ellipse(int left, int top, int right, int bottom) {
   const int h = bottom - top;
   if (w < 2 || h < 2) return FromRect(left, top, right, bottom);
 
-  // Integer midpoint ellipse on a w x h pixel grid (after A. Zingl's rasterising
-  // algorithm): walk the lower-right quarter from the middle row down, recording how far
-  // each row is inset, then mirror it onto the upper half.
+  // How far each row is inset from the box's sides: walk the lower-right quarter from the
+  // middle row down, then mirror it onto the upper half.
   std::vector<int> inset(static_cast<size_t>(h), 0);
-  const std::int64_t a = w - 1;
-  const std::int64_t b = h - 1;
-  const std::int64_t stepA = 8 * a * a;
-  const std::int64_t stepB = 8 * b * b;
-  std::int64_t dx = 4 * b * b * (1 - a);
-  std::int64_t dy = 4 * a * a * (1 + (b % 2));
-  std::int64_t err = dx + dy + a * a * (b % 2);
-  int x = 0;
-  int y = h / 2;
-  while (x <= w / 2) {
-    const std::int64_t e2 = 2 * err;
-    if (e2 >= dx) {
-      ++x;
-      dx += stepB;
-      err += dx;
+  const int a = w - 1;
+  const int b = h - 1;
+  int lastRow = h / 2;
+  WalkEllipseQuarter(w, h, [&](int x, int y) {
+    if (y != lastRow) {
+      lastRow = y;
+      if (y < h) inset[static_cast<size_t>(y)] = a - x;
     }
-    if (e2 <= dy) {
-      ++y;
-      dy += stepA;
-      err += dy;
-      if (y < h) inset[static_cast<size_t>(y)] = x;
-    }
-  }
+    return a - x <= w / 2;
+  });
   for (int i = 0; i < h / 2; ++i) inset[static_cast<size_t>(i)] = inset[static_cast<size_t>(b - i)];
 
   Region r;

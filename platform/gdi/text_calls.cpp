@@ -37,12 +37,6 @@ int RunWidth(SizedFont& font, std::u32string_view chars) {
   return width;
 }
 
-RECT Intersection(const RECT& a, const RECT& b) {
-  return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-              std::min(a.bottom, b.bottom)};
-}
-
-bool IsEmpty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
 
 std::uint32_t Blend(std::uint32_t under, std::uint32_t over, unsigned alpha) {
   std::uint32_t out = 0;
@@ -60,7 +54,7 @@ std::uint32_t Blend(std::uint32_t under, std::uint32_t over, unsigned alpha) {
 class TextPainter {
  public:
   TextPainter(DeviceContext& dc, const RECT& clip)
-      : dc_(dc), clip_(Intersection(clip, RECT{0, 0, dc.surface->width, dc.surface->height})) {}
+      : dc_(dc), clip_(Intersect(clip, RECT{0, 0, dc.surface->width, dc.surface->height})) {}
 
   // One line of text with its cell's top-left corner at (x, y), surface coordinates.
   void DrawRun(SizedFont& font, std::u32string_view chars, int x, int y) {
@@ -80,7 +74,7 @@ class TextPainter {
  private:
   template <typename PaintPart>
   void ForEachDrawablePart(const RECT& area, PaintPart paint) {
-    const RECT r = Intersection(area, clip_);
+    const RECT r = Intersect(area, clip_);
     if (IsEmpty(r)) return;
     gdi::ForEachDrawablePart(dc_, r, paint);
   }

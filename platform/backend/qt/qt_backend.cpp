@@ -20,6 +20,7 @@
 #include <ctime>
 
 #include "platform/backend/qt/x11_window_state.h"
+#include "platform/gdi/rect.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/surface.h"
 #include "platform/user/native.h"
@@ -149,16 +150,14 @@ class NativeWindow : public QWidget {
       image_ = QImage(pixels.width, pixels.height, QImage::Format_RGB32);
       image_.fill(Qt::black);
     }
-    const int left = std::max<int>(0, dirty.left);
-    const int top = std::max<int>(0, dirty.top);
-    const int right = std::min<int>(pixels.width, dirty.right);
-    const int bottom = std::min<int>(pixels.height, dirty.bottom);
-    for (int y = top; y < bottom; ++y) {
+    const RECT area = gdi::Intersect(dirty, RECT{0, 0, pixels.width, pixels.height});
+    if (gdi::IsEmpty(area)) return;
+    for (int y = area.top; y < area.bottom; ++y) {
       auto* row = reinterpret_cast<std::uint32_t*>(image_.scanLine(y));
       const std::uint32_t* src = pixels.Row(y);
-      for (int x = left; x < right; ++x) row[x] = 0xFF000000u | src[x];
+      for (int x = area.left; x < area.right; ++x) row[x] = 0xFF000000u | src[x];
     }
-    update(QRect(left, top, right - left, bottom - top));
+    update(QRect(area.left, area.top, area.right - area.left, area.bottom - area.top));
   }
 
   void Place(const RECT& rect) {
