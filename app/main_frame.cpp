@@ -2,6 +2,7 @@
 
 #include "app/my_app.h"
 #include "app/my_doc.h"
+#include "app/settings.h"
 #include "image/dib.h"
 #include "view/my_view.h"
 
@@ -34,7 +35,8 @@ CMainFrame::~CMainFrame() {
 
 UINT CMainFrame::CursorForStep(int step) {
   const int k = (step + 1) / 2;
-  return step % 2 == 1 ? static_cast<UINT>(143 + k) : static_cast<UINT>(155 + k);
+  return step % 2 == 1 ? IDC_STAR_CURSOR_FIRST - 1 + static_cast<UINT>(k)
+                       : IDC_STAR_CURSOR_BETWEEN_FIRST - 1 + static_cast<UINT>(k);
 }
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
@@ -42,17 +44,17 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
   cs.style = static_cast<LONG>(WS_POPUP | WS_SYSMENU);
   cs.dwExStyle = WS_EX_TOOLWINDOW;
   // Topmost replaces the tool-window style: such a window has a taskbar entry.
-  if (static_cast<int>(app->GetProfileInt("Config", "TopMostFlg", 0)) != 0) cs.dwExStyle = WS_EX_TOPMOST;
+  if (settings::Read(app, settings::kTopMostFlg) != 0) cs.dwExStyle = WS_EX_TOPMOST;
 
   const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
-  const int edge = FrameEdgeForSizeNo(static_cast<int>(app->GetProfileInt("Config", "FrameSizeNo", 3)));
+  const int edge = FrameEdgeForSizeNo(settings::Read(app, settings::kFrameSizeNo));
   int x = 0;
   int y = 0;
-  if (static_cast<int>(app->GetProfileInt("Config", "BeforePositionFlg", 0)) == 1) {
+  if (settings::Read(app, settings::kBeforePositionFlg) == settings::kOn) {
     // The saved place is used as it is, even off the screen.
-    y = static_cast<int>(app->GetProfileInt("Config", "BeforePositionPosY", 100));
-    x = static_cast<int>(app->GetProfileInt("Config", "BeforePositionPosX", 100));
+    y = settings::Read(app, settings::kBeforePositionPosY);
+    x = settings::Read(app, settings::kBeforePositionPosX);
   } else {
     x = (screenWidth - edge) / 2;
     y = (screenHeight - edge) / 2;
@@ -103,9 +105,9 @@ void CMainFrame::OnDestroy() {
   CRect rect;
   GetWindowRect(&rect);
   // Saved at every exit, whatever BeforePositionFlg says.
-  app->WriteProfileInt("Config", "BeforePositionPosX", rect.left);
-  app->WriteProfileInt("Config", "BeforePositionPosY", rect.top);
-  const bool round = static_cast<int>(app->GetProfileInt("Config", "CircleEdgeFlg", 0)) != 0;
+  settings::Write(app, settings::kBeforePositionPosX, rect.left);
+  settings::Write(app, settings::kBeforePositionPosY, rect.top);
+  const bool round = settings::Read(app, settings::kCircleEdgeFlg) != 0;
   app->DeleteTrayIcon(m_hWnd, round ? IDI_ROUND_WINDOW : IDR_MAINFRAME);
 }
 

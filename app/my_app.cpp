@@ -5,6 +5,7 @@
 
 #include "app/main_frame.h"
 #include "app/my_doc.h"
+#include "app/settings.h"
 #include "res/resource.h"
 #include "view/my_view.h"
 
@@ -46,7 +47,7 @@ BOOL CMyApp::InitInstance() {
   if (!ProcessShellCommand(commandLine)) return FALSE;
 
   // The tray icon shows the window's shape as the registry has it.
-  const bool round = static_cast<int>(GetProfileInt("Config", "CircleEdgeFlg", 0)) != 0;
+  const bool round = settings::Read(this, settings::kCircleEdgeFlg) != 0;
   const UINT id = round ? IDI_ROUND_WINDOW : IDR_MAINFRAME;
   HICON icon = ::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(id));
   AddTrayIcon(m_pMainWnd->m_hWnd, id, icon, "Lumivane");

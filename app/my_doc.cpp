@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "app/my_app.h"
+#include "app/settings.h"
 
 IMPLEMENT_DYNCREATE(CMyDoc, CDocument)
 
@@ -15,16 +16,16 @@ CMyDoc::CMyDoc()
       m_strWeekday("()"),
       m_nHour(0),
       m_nMinute(0),
-      EdgeFlg(1),
-      CircleEdgeFlg(0),
-      EdgeKind(1),
-      EdgeClossFlg(1),
-      ClockFlg(1),
-      ShootingStarLevel(1),
-      SateltLevel(1),
-      FrameSizeNo(3),
-      BkMode(1),
-      ClockColor(0) {}
+      EdgeFlg(settings::kEdgeFlg.defaultValue),
+      CircleEdgeFlg(settings::kCircleEdgeFlg.defaultValue),
+      EdgeKind(settings::kEdgeKind.defaultValue),
+      EdgeClossFlg(settings::kEdgeClossFlg.defaultValue),
+      ClockFlg(settings::kClockFlg.defaultValue),
+      ShootingStarLevel(settings::kShootingStarLevel.defaultValue),
+      SateltLevel(settings::kSateltLevel.defaultValue),
+      FrameSizeNo(settings::kFrameSizeNo.defaultValue),
+      BkMode(settings::kBkMode.defaultValue),
+      ClockColor(settings::kClockColor.defaultValue) {}
 
 CString CMyDoc::FormatWeekday(int weekday) {
   static const char* const kDays[] = {"日", "月", "火", "水", "木", "金", "土"};
@@ -47,30 +48,28 @@ BOOL CMyDoc::OnNewDocument() {
   m_nHour = local.tm_hour;
   m_nMinute = local.tm_min;
 
+  // In this order, as they stand in the settings table.
   CWinApp* app = AfxGetApp();
-  auto read = [app](const char* name, int fallback) {
-    return static_cast<int>(app->GetProfileInt("Config", name, fallback));
-  };
-  EdgeFlg = read("EdgeFlg", 1);
-  CircleEdgeFlg = read("CircleEdgeFlg", 0);
-  ClockFlg = read("ClockFlg", 1);
-  EdgeKind = read("EdgeKind", 1);
-  EdgeClossFlg = read("EdgeClossFlg", 1);
-  ShootingStarLevel = read("ShootingStarLevel", 1);
-  SateltLevel = read("SateltLevel", 1);
-  FrameSizeNo = read("FrameSizeNo", 3);
-  BkMode = read("BkMode", 1);
-  ClockColor = read("ClockColor", 0);
+  EdgeFlg = settings::Read(app, settings::kEdgeFlg);
+  CircleEdgeFlg = settings::Read(app, settings::kCircleEdgeFlg);
+  ClockFlg = settings::Read(app, settings::kClockFlg);
+  EdgeKind = settings::Read(app, settings::kEdgeKind);
+  EdgeClossFlg = settings::Read(app, settings::kEdgeClossFlg);
+  ShootingStarLevel = settings::Read(app, settings::kShootingStarLevel);
+  SateltLevel = settings::Read(app, settings::kSateltLevel);
+  FrameSizeNo = settings::Read(app, settings::kFrameSizeNo);
+  BkMode = settings::Read(app, settings::kBkMode);
+  ClockColor = settings::Read(app, settings::kClockColor);
   return TRUE;
 }
 
 void CMyDoc::OnCloseDocument() {
   CWinApp* app = AfxGetApp();
-  app->WriteProfileInt("Config", "EdgeFlg", EdgeFlg);
-  app->WriteProfileInt("Config", "ShootingStarLevel", ShootingStarLevel);
-  app->WriteProfileInt("Config", "FrameSizeNo", FrameSizeNo);
-  app->WriteProfileInt("Config", "BkMode", BkMode);
-  app->WriteProfileInt("Config", "ClockColor", ClockColor);
+  settings::Write(app, settings::kEdgeFlg, EdgeFlg);
+  settings::Write(app, settings::kShootingStarLevel, ShootingStarLevel);
+  settings::Write(app, settings::kFrameSizeNo, FrameSizeNo);
+  settings::Write(app, settings::kBkMode, BkMode);
+  settings::Write(app, settings::kClockColor, ClockColor);
   CDocument::OnCloseDocument();
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/my_doc.h"
+#include "app/settings.h"
 #include "decor/clock_layout.h"
 #include "view/my_view.h"
 
@@ -43,7 +44,7 @@ void CMyView::PaintClock(CDC* dc) {
 
   if (doc->CircleEdgeFlg == 0) {
     const decor::PlateColumns x = decor::ClockPlateColumns(w);
-    const bool log = doc->EdgeKind == 1;
+    const bool log = doc->EdgeKind == settings::kEdgeKindLog;
     const CRect plate(x.x1, h - 12, x.x2, h - 3);
     dc->FillSolidRect(&plate, log ? kLogPlate : kAluminiumPlate);
 

@@ -2,6 +2,7 @@
 // bars. Everything is drawn with the view's 2-pixel frame pens over the sky already on
 // screen; every paint also rebuilds the glass and pane regions that the frame leaves open.
 #include "app/my_doc.h"
+#include "app/settings.h"
 #include "decor/frame_geometry.h"
 #include "view/my_view.h"
 
@@ -201,8 +202,8 @@ void CMyView::PaintLogFrame(CDC* dc, int bars) {
   } else {
     SquareLogBands(pencil, w, h);
   }
-  if (bars == 1) LogBars(dc, pencil, w, h, round);
-  RebuildGlassRegions(Material::kLog, round, bars == 1, w, h);
+  if (bars == settings::kWithBars) LogBars(dc, pencil, w, h, round);
+  RebuildGlassRegions(Material::kLog, round, bars == settings::kWithBars, w, h);
 }
 
 void CMyView::PaintAlumiFrame(CDC* dc, int bars) {
@@ -217,8 +218,8 @@ void CMyView::PaintAlumiFrame(CDC* dc, int bars) {
   } else {
     SquareAluminiumBands(pencil, w, h);
   }
-  if (bars == 1) AluminiumBar(dc, pencil, w, h);
-  RebuildGlassRegions(Material::kAluminium, round, bars == 1, w, h);
+  if (bars == settings::kWithBars) AluminiumBar(dc, pencil, w, h);
+  RebuildGlassRegions(Material::kAluminium, round, bars == settings::kWithBars, w, h);
 }
 
 void CMyView::RebuildGlassRegions(Material material, bool round, bool bars, int w, int h) {

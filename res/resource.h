@@ -9,9 +9,14 @@ constexpr UINT IDR_MAINFRAME = 128;
 constexpr UINT IDI_ROUND_WINDOW = 130;
 constexpr UINT IDR_CONTEXT_MENU = 102;
 constexpr UINT IDR_TRAY_MENU = 183;
-// The 24 frames of the animated pointer.
+// The 24 frames of the animated pointer: the star at twelve places round the arrow, then at
+// the twelve places between them.
 constexpr UINT IDC_STAR_CURSOR_FIRST = 144;
+constexpr UINT IDC_STAR_CURSOR_BETWEEN_FIRST = 156;
 constexpr int kStarCursorCount = 24;
+// The six shooting-star streaks, each a picture and its mask.
+constexpr UINT IDB_STREAK_PICTURES[6] = {135, 138, 140, 142, 144, 157};
+constexpr UINT IDB_STREAK_MASKS[6] = {137, 139, 141, 143, 145, 158};
 
 // Commands of the program's own.
 constexpr UINT ID_SETTINGS = 32771;

@@ -143,18 +143,14 @@ user::ResourceTable Build() {
       Xpm(cursor162), Xpm(cursor163), Xpm(cursor164), Xpm(cursor165), Xpm(cursor166), Xpm(cursor167)};
   for (int i = 0; i < kStarCursorCount; ++i) t.cursors[IDC_STAR_CURSOR_FIRST + static_cast<UINT>(i)] = cursors[i];
   // The six shooting stars: picture and mask of each, 48 x 48 in 16 colours.
-  t.bitmaps[135] = Xpm(shootingstar135);
-  t.bitmaps[137] = Xpm(shootingstar137);
-  t.bitmaps[138] = Xpm(shootingstar138);
-  t.bitmaps[139] = Xpm(shootingstar139);
-  t.bitmaps[140] = Xpm(shootingstar140);
-  t.bitmaps[141] = Xpm(shootingstar141);
-  t.bitmaps[142] = Xpm(shootingstar142);
-  t.bitmaps[143] = Xpm(shootingstar143);
-  t.bitmaps[144] = Xpm(shootingstar144);
-  t.bitmaps[145] = Xpm(shootingstar145);
-  t.bitmaps[157] = Xpm(shootingstar157);
-  t.bitmaps[158] = Xpm(shootingstar158);
+  const user::XpmLines streaks[6] = {Xpm(shootingstar135), Xpm(shootingstar138), Xpm(shootingstar140),
+                                     Xpm(shootingstar142), Xpm(shootingstar144), Xpm(shootingstar157)};
+  const user::XpmLines masks[6] = {Xpm(shootingstar137), Xpm(shootingstar139), Xpm(shootingstar141),
+                                   Xpm(shootingstar143), Xpm(shootingstar145), Xpm(shootingstar158)};
+  for (int k = 0; k < 6; ++k) {
+    t.bitmaps[IDB_STREAK_PICTURES[k]] = streaks[k];
+    t.bitmaps[IDB_STREAK_MASKS[k]] = masks[k];
+  }
 
   return t;
 }

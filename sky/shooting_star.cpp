@@ -2,10 +2,11 @@
 #include <cstdlib>
 
 #include "app/my_doc.h"
+#include "app/settings.h"
 #include "view/my_view.h"
 
 void CMyView::ScheduleShootingStar(BOOL erase) {
-  if (GetDocument()->EdgeFlg == 1) {
+  if (GetDocument()->EdgeFlg == settings::kOn) {
     for (CRgn& pane : m_rgnPane) InvalidateRgn(&pane, erase);
   } else {
     CRect client;

@@ -3,21 +3,17 @@
 #include <algorithm>
 
 #include "app/my_doc.h"
+#include "sky/sky_chart.h"
 #include "view/my_view.h"
 
 namespace sky {
 
-int DayOfYear(int month, int day) {
-  static const int kMonthLengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  month = std::clamp(month, 1, 12);
-  int d = day;
-  for (int m = 1; m < month; ++m) d += kMonthLengths[m - 1];
-  return d;
-}
+int DayOfYear(int month, int day) { return chart::MapDay(std::clamp(month, 1, 12), day); }
 
 POINT SkyOrigin(int month, int day, int clientWidth, int clientHeight) {
-  const int d = DayOfYear(month, day);
-  return POINT{(350 - clientWidth) / 2 - 4 * d + 1510, 53 + (350 - clientHeight) / 2};
+  // A smaller window shows the middle of the square a 350-pixel window would show.
+  return POINT{chart::WindowLeft(DayOfYear(month, day)) + (chart::kWindowSide - clientWidth) / 2,
+               chart::kWindowTop + (chart::kWindowSide - clientHeight) / 2};
 }
 
 }  // namespace sky

@@ -1,6 +1,7 @@
 // The sky timer: once a second the date and time follow the clock, the clock is refreshed
 // when the minute turns, and one random number decides satellites and shooting stars.
 #include "app/my_doc.h"
+#include "app/settings.h"
 #include "view/my_view.h"
 
 void CMyView::OnTimer(UINT_PTR id) {
@@ -21,7 +22,7 @@ void CMyView::OnTimer(UINT_PTR id) {
     };
     if (local.tm_hour == 0 && local.tm_min == 0) {
       refresh(m_rcClockDate);
-      if (doc->CircleEdgeFlg == 1) refresh(m_rcClockTime);
+      if (doc->CircleEdgeFlg == settings::kOn) refresh(m_rcClockTime);
     } else if (local.tm_min == 0) {
       refresh(m_rcClockTime);
     } else {

@@ -2,6 +2,7 @@
 
 #include "app/my_app.h"
 #include "app/my_doc.h"
+#include "app/settings.h"
 #include "image/dib.h"
 #include "res/resource.h"
 
@@ -55,7 +56,7 @@ void CMyView::OnActivateView(BOOL activate, CView* activateView, CView* deactive
   if (m_bFirstActivation == 1) {
     CMyDoc* doc = GetDocument();
     CWnd* main = AfxGetMainWnd();
-    if (doc && doc->CircleEdgeFlg == 1 && main) {
+    if (doc && doc->CircleEdgeFlg == settings::kOn && main) {
       ClearRegionRecord();
       CRect window;
       main->GetWindowRect(&window);
@@ -75,7 +76,7 @@ void CMyView::OnSize(UINT type, int cx, int cy) {
   CView::OnSize(type, cx, cy);
   CMyDoc* doc = GetDocument();
   CWnd* main = AfxGetMainWnd();
-  if (doc && doc->CircleEdgeFlg == 1 && m_bClosing == 0 && main) {
+  if (doc && doc->CircleEdgeFlg == settings::kOn && m_bClosing == 0 && main) {
     ClearRegionRecord();
     const CRect box(0, 0, cx, cy);
     m_rgnWindow.CreateEllipticRgnIndirect(&box);

@@ -2,6 +2,7 @@
 // paint: background and sky composed off screen, then what lies over them.
 #include "app/my_app.h"
 #include "app/my_doc.h"
+#include "app/settings.h"
 #include "image/dib.h"
 #include "res/resource.h"
 #include "view/my_view.h"
@@ -17,9 +18,6 @@ constexpr COLORREF kFramePenColours[14] = {
 // The clock plate's pens, in the order they are made.
 constexpr COLORREF kPlatePenColours[6] = {RGB(192, 64, 128),  RGB(255, 255, 255), RGB(128, 0, 64),
                                           RGB(192, 192, 192), RGB(0, 0, 0),       RGB(164, 164, 164)};
-
-// Picture and mask resources of the six shooting stars.
-constexpr UINT kStarPictures[6][2] = {{135, 137}, {138, 139}, {140, 141}, {142, 143}, {144, 145}, {157, 158}};
 
 constexpr UINT kSatelliteControlId = 1997;
 
@@ -52,9 +50,9 @@ int CMyView::OnCreate(LPCREATESTRUCT cs) {
 
   for (int k = 0; k < 6; ++k) {
     m_pStarImage[k] = new CBitmap;
-    m_pStarImage[k]->Attach(AsGdiObject(::LoadBitmap(AfxGetResourceHandle(), MAKEINTRESOURCE(kStarPictures[k][0]))));
+    m_pStarImage[k]->Attach(AsGdiObject(::LoadBitmap(AfxGetResourceHandle(), MAKEINTRESOURCE(IDB_STREAK_PICTURES[k]))));
     m_pStarMask[k] = new CBitmap;
-    m_pStarMask[k]->Attach(AsGdiObject(::LoadBitmap(AfxGetResourceHandle(), MAKEINTRESOURCE(kStarPictures[k][1]))));
+    m_pStarMask[k]->Attach(AsGdiObject(::LoadBitmap(AfxGetResourceHandle(), MAKEINTRESOURCE(IDB_STREAK_MASKS[k]))));
   }
 
   // The view fills the borderless frame exactly: no sunken edge of its own.
@@ -85,12 +83,12 @@ void CMyView::OnDraw(CDC* dc) {
 
   CMyDoc* doc = GetDocument();
   if (doc->EdgeFlg != 0) {
-    if (doc->EdgeKind == 1) {
+    if (doc->EdgeKind == settings::kEdgeKindLog) {
       PaintLogFrame(dc, doc->EdgeClossFlg);
     } else {
       PaintAlumiFrame(dc, doc->EdgeClossFlg);
     }
-    if (doc->ClockFlg == 1) PaintClock(dc);
+    if (doc->ClockFlg == settings::kOn) PaintClock(dc);
   }
 
   m_satellite.SetRegions(&m_rgnPane[0], &m_rgnPane[1], &m_rgnPane[2], &m_rgnPane[3]);
@@ -112,7 +110,7 @@ void CMyView::ComposeSky(CDC* dc) {
   m_ptSkyOrigin = ComputeSkyOrigin();
   const CPoint origin = m_ptSkyOrigin;
   switch (GetDocument()->BkMode) {
-    case 2: {
+    case settings::kBackgroundDesktop: {
       // The desktop behind the window, the mask cut into it, the stars added.
       CWnd* desktop = CWnd::FromHandle(::GetDesktopWindow());
       CDC* desktopDc = desktop->GetDC();
@@ -129,7 +127,7 @@ void CMyView::ComposeSky(CDC* dc) {
       m_pSkyMapHi->Draw(&image, 0, 0, origin.x, origin.y, w, h, SRCPAINT);
       break;
     }
-    case 1:
+    case settings::kBackgroundDarkness:
       // Darkness: the star map itself, black between the stars.
       m_pSkyMapHi->Realize(&image, FALSE);
       m_pSkyMapHi->Draw(&image, 0, 0, origin.x, origin.y, w, h, SRCCOPY);

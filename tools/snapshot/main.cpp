@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/my_app.h"
+#include "app/settings.h"
 #include "image/png_file.h"
 #include "platform/backend/headless/headless_backend.h"
 #include "platform/core/profile_store.h"
@@ -28,12 +29,6 @@ namespace {
 
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
-
-// The registry values a snapshot may set.
-const char* const kSettings[] = {"TopMostFlg",    "BeforePositionFlg", "BeforePositionPosX", "BeforePositionPosY",
-                                 "FrameSizeNo",   "CircleEdgeFlg",     "EdgeFlg",            "EdgeKind",
-                                 "EdgeClossFlg",  "ClockFlg",          "ClockColor",         "ShootingStarLevel",
-                                 "SateltLevel",   "BkMode"};
 
 struct Options {
   std::optional<platform::LocalTime> date;  // year, month, day
@@ -116,7 +111,7 @@ std::optional<std::string> Parse(int argc, char** argv, Options& o) {
       if (eq == std::string::npos) return "--set needs NAME=VALUE: " + *v;
       const std::string name = v->substr(0, eq);
       bool known = false;
-      for (const char* s : kSettings) known = known || name == s;
+      for (const settings::Entry& s : settings::kAll) known = known || name == s.name;
       if (!known) return "unknown setting: " + name;
       const auto n = Number(std::string_view(*v).substr(eq + 1));
       if (!n) return "not a whole number: " + v->substr(eq + 1);
@@ -168,7 +163,7 @@ class SettingsOverlay {
     if (fs::exists(user, ec)) fs::copy_file(user, copy, ec);
     platform::ProfileStore store(copy);
     for (const auto& [name, value] : settings) {
-      if (!store.WriteInt("Config", name, value)) {
+      if (!store.WriteInt(settings::kSection, name, value)) {
         problem = "cannot write settings in " + folder_;
         return false;
       }
