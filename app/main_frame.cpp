@@ -1,8 +1,8 @@
 #include "app/main_frame.h"
 
 #include "app/my_app.h"
-#include "app/my_doc.h"
-#include "app/settings.h"
+#include "document/my_doc.h"
+#include "document/settings.h"
 #include "image/dib.h"
 #include "view/my_view.h"
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "app/main_frame.h"
-#include "app/my_doc.h"
-#include "app/settings.h"
+#include "document/my_doc.h"
+#include "document/settings.h"
 #include "res/resource.h"
 #include "view/my_view.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/my_app.h"
-#include "app/my_doc.h"
+#include "document/my_doc.h"
 #include "platform/backend/headless/headless_backend.h"
 #include "platform/core/profile_store.h"
 #include "platform/user/resources.h"

@@ -1,13 +1,11 @@
 // The clock on the frame: a sunken name-plate in the bottom bar of the square window, the
 // date over and the time under the ring of the round one. Each paint also records the
 // rectangles the sky timer invalidates when the minute, the hour or the day turns.
+#include "decor/clock_painter.h"
+
 #include <algorithm>
 
-#include "app/my_doc.h"
-#include "app/settings.h"
-#include "decor/clock_layout.h"
-#include "view/my_view.h"
-
+namespace decor {
 namespace {
 
 // Which of the view's plate pens edge the plate of each material.
@@ -26,72 +24,68 @@ void Line(CDC* dc, int x0, int y0, int x1, int y1) {
 
 }  // namespace
 
-void CMyView::PaintClock(CDC* dc) {
-  CMyDoc* doc = GetDocument();
-  CRect client;
-  GetClientRect(&client);
-  const int w = client.Width();
-  const int h = client.Height();
-  const decor::ClockReading now{doc->m_nYear, doc->m_nMonth, doc->m_nDay,
-                                doc->m_strWeekday, doc->m_nHour, doc->m_nMinute};
-
-  CFont* previousFont = dc->SelectObject(&m_fontClock);
+ClockRectangles PaintClock(CDC* dc, const ClockStyle& style, const ClockReading& now, int w, int h) {
+  ClockRectangles out;
+  CFont* previousFont = dc->SelectObject(style.font);
   const int previousMode = dc->SetBkMode(TRANSPARENT);
   const COLORREF previousBackground = dc->SetBkColor(RGB(255, 255, 255));
-  dc->SetTextColor(decor::ClockTextColour(doc->ClockColor));
+  dc->SetTextColor(ClockTextColour(style.colour));
   CPen* previousPen = nullptr;
   bool penSelected = false;
 
-  if (doc->CircleEdgeFlg == 0) {
-    const decor::PlateColumns x = decor::ClockPlateColumns(w);
-    const bool log = doc->EdgeKind == settings::kEdgeKindLog;
+  if (!style.round) {
+    const PlateColumns x = ClockPlateColumns(w);
+    const bool log = style.log;
     const CRect plate(x.x1, h - 12, x.x2, h - 3);
     dc->FillSolidRect(&plate, log ? kLogPlate : kAluminiumPlate);
 
     constexpr UINT kCentred = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
     CRect dateBox(x.x3, h - 12, x.x4, h - 3);
-    dc->DrawText(decor::SquareDateText(w, now), &dateBox, kCentred);
+    dc->DrawText(SquareDateText(w, now), &dateBox, kCentred);
     CRect timeBox(x.x4, h - 12, x.x2, h - 3);
-    dc->DrawText(decor::SquareTimeText(w, now), &timeBox, kCentred);
+    dc->DrawText(SquareTimeText(w, now), &timeBox, kCentred);
 
-    ::SetRect(&m_rcClockMinute, x.x5, h - 12, x.x2, h - 3);
-    ::SetRect(&m_rcClockTime, x.x4, h - 12, x.x2, h - 3);
-    ::SetRect(&m_rcClockDate, x.x3, h - 12, x.x2, h - 3);
+    ::SetRect(&out.minute, x.x5, h - 12, x.x2, h - 3);
+    ::SetRect(&out.time, x.x4, h - 12, x.x2, h - 3);
+    ::SetRect(&out.date, x.x3, h - 12, x.x2, h - 3);
 
     // Shadow along the top and left, light along the bottom and right: a sunken plate.
-    previousPen = dc->SelectObject(&m_penPlate[log ? kLogDarkPen : kAluminiumDarkPen]);
+    previousPen = dc->SelectObject(&style.platePens[log ? kLogDarkPen : kAluminiumDarkPen]);
     penSelected = true;
     Line(dc, x.x1, h - 12, x.x2, h - 12);
     Line(dc, x.x1, h - 12, x.x1, h - 3);
     Line(dc, x.x1 + 1, h - 10, x.x1 + 1, h - 4);
-    dc->SelectObject(&m_penPlate[log ? kLogLightPen : kAluminiumLightPen]);
+    dc->SelectObject(&style.platePens[log ? kLogLightPen : kAluminiumLightPen]);
     Line(dc, x.x2, h - 3, x.x1, h - 3);
     Line(dc, x.x2, h - 3, x.x2, h - 12);
     Line(dc, x.x2 - 1, h - 10, x.x2 - 1, h - 4);
   } else {
     const int c = w / 2;
     const CString month = std::to_string(now.month);
-    const CString day = decor::TwoDigits(now.day);
+    const CString day = TwoDigits(now.day);
     dc->TextOut(c - 18, 3, month);
     dc->TextOut(c - 4, 1, "/");
     dc->TextOut(c + 8, 3, day);
-    dc->TextOut(c - 18, h - 14, decor::TwoDigits(now.hour));
+    dc->TextOut(c - 18, h - 14, TwoDigits(now.hour));
     dc->TextOut(c - 2, h - 13, ":");
-    dc->TextOut(c + 8, h - 14, decor::TwoDigits(now.minute));
+    dc->TextOut(c + 8, h - 14, TwoDigits(now.minute));
 
-    ::SetRect(&m_rcClockMinute, c + 8, h - 14, c + 23, h + 1);
-    ::SetRect(&m_rcClockTime, c - 18, h - 14, c + 23, h + 1);
+    ::SetRect(&out.minute, c + 8, h - 14, c + 23, h + 1);
+    ::SetRect(&out.time, c - 18, h - 14, c + 23, h + 1);
     // The date's counterpart of the time rectangle, from the separator's top down to a line
     // below the digits, widened should the font's digits reach further.
     const CSize dayExtent = dc->GetTextExtent(day);
     const CSize monthExtent = dc->GetTextExtent(month);
     const int right = std::max({c + 23, c + 8 + static_cast<int>(dayExtent.cx), c - 18 + static_cast<int>(monthExtent.cx)});
     const int bottom = std::max(18, 3 + static_cast<int>(std::max(dayExtent.cy, monthExtent.cy)));
-    ::SetRect(&m_rcClockDate, c - 18, 1, right, bottom);
+    ::SetRect(&out.date, c - 18, 1, right, bottom);
   }
 
   dc->SelectObject(previousFont);
   if (penSelected) dc->SelectObject(previousPen);
   dc->SetBkMode(previousMode);
   dc->SetBkColor(previousBackground);
+  return out;
 }
+
+}  // namespace decor

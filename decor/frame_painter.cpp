@@ -1,14 +1,10 @@
 // The painted roof-window frames, log and aluminium, square and round, with or without
 // bars. Everything is drawn with the view's 2-pixel frame pens over the sky already on
 // screen; every paint also rebuilds the glass and pane regions that the frame leaves open.
-#include "app/my_doc.h"
-#include "app/settings.h"
-#include "decor/frame_geometry.h"
-#include "view/my_view.h"
+#include "decor/frame_painter.h"
 
+namespace decor {
 namespace {
-
-using decor::Material;
 
 constexpr COLORREF kNailGrey = RGB(128, 128, 128);
 constexpr COLORREF kLatchWhite = RGB(255, 255, 255);
@@ -44,9 +40,9 @@ class FramePencil {
     dc_->Arc(&box, POINT{0, 0}, POINT{0, 0});
   }
   template <size_t P, size_t A>
-  void Ring(const RECT& box, const std::array<POINT, P>& points, const std::array<decor::RingArc, A>& arcs,
+  void Ring(const RECT& box, const std::array<POINT, P>& points, const std::array<RingArc, A>& arcs,
             bool reversed) {
-    for (const decor::RingArc& arc : arcs) {
+    for (const RingArc& arc : arcs) {
       Shade(reversed ? 6 - arc.shade : arc.shade);
       dc_->Arc(&box, points[static_cast<size_t>(arc.start)], points[static_cast<size_t>(arc.end)]);
     }
@@ -62,17 +58,17 @@ class FramePencil {
 RECT Inset(int w, int h, int k) { return RECT{k, k, w - k, h - k}; }
 
 void SixteenRing(FramePencil& pencil, int w, int h, int k, int n, int m, bool reversed) {
-  pencil.Ring(Inset(w, h, k), decor::SixteenRingPoints(w, h, k, n, m), decor::kSixteenRingArcs, reversed);
+  pencil.Ring(Inset(w, h, k), SixteenRingPoints(w, h, k, n, m), kSixteenRingArcs, reversed);
 }
 
 void TwelveRing(FramePencil& pencil, int w, int h, int k, bool reversed) {
-  pencil.Ring(Inset(w, h, k), decor::TwelveRingPoints(w, h, k), decor::kTwelveRingArcs, reversed);
+  pencil.Ring(Inset(w, h, k), TwelveRingPoints(w, h, k), kTwelveRingArcs, reversed);
 }
 
 // Four logs, lit from the upper left; the short strokes are the cut ends where the logs
 // cross at the corners.
 void SquareLogBands(FramePencil& p, int w, int h) {
-  for (int s = 0; s < decor::kShades; ++s) {
+  for (int s = 0; s < kShades; ++s) {
     const int x = 1 + 2 * s;
     p.Line(s, x, 0, x, h);
     if (s == 4) {
@@ -80,18 +76,18 @@ void SquareLogBands(FramePencil& p, int w, int h) {
       p.Line(3, 12, 3, 14);
     }
   }
-  for (int s = 0; s < decor::kShades; ++s) {
+  for (int s = 0; s < kShades; ++s) {
     const int y = 1 + 2 * s;
     p.Line(s, 1, y, w, y);
   }
-  for (int s = 0; s < decor::kShades; ++s) {
+  for (int s = 0; s < kShades; ++s) {
     const int x = w - 12 + 2 * s;
     p.Line(s, x, 0, x, h);
     if (s == 4) p.Line(w - 8, 4, w - 8, 8);
     if (s == 5) p.Line(w - 10, 2, w - 10, 10);
     if (s == 6) p.Line(w - 12, 0, w - 12, 12);
   }
-  for (int s = 0; s < decor::kShades; ++s) {
+  for (int s = 0; s < kShades; ++s) {
     const int y = h - 12 + 2 * s;
     p.Line(s, 15, y, w, y);
     if (s == 4) {
@@ -187,54 +183,45 @@ void AluminiumBar(CDC* dc, FramePencil& p, int w, int h) {
   dc->SetPixel(cx, cy + 3, kLatchWhite);
 }
 
-}  // namespace
-
-void CMyView::PaintLogFrame(CDC* dc, int bars) {
-  const bool round = GetDocument()->CircleEdgeFlg != 0;
-  CRect client;
-  GetClientRect(&client);
-  const int w = client.Width();
-  const int h = client.Height();
-  // The pencil puts the DC's own pen back last, after the regions.
-  FramePencil pencil(dc, &m_pFramePens[0]);
+void RebuildGlassRegions(Material material, bool round, bool bars, int w, int h, const GlassRegions& regions) {
+  const RECT glass = GlassBox(material, round, w, h);
+  regions.glass->DeleteObject();
   if (round) {
-    RoundLogRings(pencil, w, h);
+    regions.glass->CreateEllipticRgnIndirect(&glass);
   } else {
-    SquareLogBands(pencil, w, h);
+    regions.glass->CreateRectRgnIndirect(&glass);
   }
-  if (bars == settings::kWithBars) LogBars(dc, pencil, w, h, round);
-  RebuildGlassRegions(Material::kLog, round, bars == settings::kWithBars, w, h);
-}
-
-void CMyView::PaintAlumiFrame(CDC* dc, int bars) {
-  const bool round = GetDocument()->CircleEdgeFlg != 0;
-  CRect client;
-  GetClientRect(&client);
-  const int w = client.Width();
-  const int h = client.Height();
-  FramePencil pencil(dc, &m_pFramePens[decor::kShades]);
-  if (round) {
-    RoundAluminiumRings(pencil, w, h);
-  } else {
-    SquareAluminiumBands(pencil, w, h);
-  }
-  if (bars == settings::kWithBars) AluminiumBar(dc, pencil, w, h);
-  RebuildGlassRegions(Material::kAluminium, round, bars == settings::kWithBars, w, h);
-}
-
-void CMyView::RebuildGlassRegions(Material material, bool round, bool bars, int w, int h) {
-  const RECT glass = decor::GlassBox(material, round, w, h);
-  m_rgnGlass.DeleteObject();
-  if (round) {
-    m_rgnGlass.CreateEllipticRgnIndirect(&glass);
-  } else {
-    m_rgnGlass.CreateRectRgnIndirect(&glass);
-  }
-  const std::array<RECT, 4> quadrants = decor::QuadrantRects(material, round, bars, w, h);
+  const std::array<RECT, 4> quadrants = QuadrantRects(material, round, bars, w, h);
   for (size_t i = 0; i < 4; ++i) {
-    m_rgnQuadrant[i].DeleteObject();
-    m_rgnQuadrant[i].CreateRectRgnIndirect(&quadrants[i]);
+    regions.quadrants[i].DeleteObject();
+    regions.quadrants[i].CreateRectRgnIndirect(&quadrants[i]);
   }
   // In place: the satellite and the sky timer hold these very objects.
-  for (size_t i = 0; i < 4; ++i) m_rgnPane[i].CombineRgn(&m_rgnGlass, &m_rgnQuadrant[i], RGN_AND);
+  for (size_t i = 0; i < 4; ++i) regions.panes[i].CombineRgn(regions.glass, &regions.quadrants[i], RGN_AND);
 }
+
+}  // namespace
+
+void PaintFrame(CDC* dc, Material material, CPen* const* pens, int w, int h, bool round, bool bars,
+                const GlassRegions& regions) {
+  // The pencil puts the DC's own pen back last, after the regions.
+  FramePencil pencil(dc, pens);
+  if (material == Material::kLog) {
+    if (round) {
+      RoundLogRings(pencil, w, h);
+    } else {
+      SquareLogBands(pencil, w, h);
+    }
+    if (bars) LogBars(dc, pencil, w, h, round);
+  } else {
+    if (round) {
+      RoundAluminiumRings(pencil, w, h);
+    } else {
+      SquareAluminiumBands(pencil, w, h);
+    }
+    if (bars) AluminiumBar(dc, pencil, w, h);
+  }
+  RebuildGlassRegions(material, round, bars, w, h, regions);
+}
+
+}  // namespace decor

@@ -1,24 +1,24 @@
-// The copy of the desktop behind the window, the background of the sky when the desktop
-// background is chosen.
-#include "view/my_view.h"
+#include "sky/desktop_capture.h"
 
-void CMyView::CaptureDesktop() {
-  CRect window;
-  MainWindow()->GetWindowRect(&window);
-  const int w = window.Width();
-  const int h = window.Height();
+namespace sky {
+
+void CaptureScreenArea(const CRect& area, CBitmap* into) {
+  const int w = area.Width();
+  const int h = area.Height();
   CWnd* desktop = CWnd::FromHandle(::GetDesktopWindow());
   CDC* screen = desktop->GetDC();
   if (!screen) return;
-  if (m_pDesktopBitmap) {
-    m_pDesktopBitmap->DeleteObject();
-    m_pDesktopBitmap->CreateBitmap(w, h, 1, static_cast<UINT>(screen->GetDeviceCaps(BITSPIXEL)), nullptr);
+  if (into) {
+    into->DeleteObject();
+    into->CreateBitmap(w, h, 1, static_cast<UINT>(screen->GetDeviceCaps(BITSPIXEL)), nullptr);
     CDC copy;
     copy.CreateCompatibleDC(screen);
-    CBitmap* previous = copy.SelectObject(m_pDesktopBitmap);
-    copy.BitBlt(0, 0, w, h, screen, window.left, window.top, SRCCOPY);
+    CBitmap* previous = copy.SelectObject(into);
+    copy.BitBlt(0, 0, w, h, screen, area.left, area.top, SRCCOPY);
     copy.SelectObject(previous);
     copy.DeleteDC();
   }
   desktop->ReleaseDC(screen);
 }
+
+}  // namespace sky

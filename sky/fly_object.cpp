@@ -3,9 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/my_doc.h"
-#include "view/my_view.h"
-
 BEGIN_MESSAGE_MAP(CFlyObject, CWnd)
   ON_WM_TIMER()
   ON_WM_DESTROY()
@@ -13,7 +10,7 @@ END_MESSAGE_MAP()
 
 CFlyObject::CFlyObject() = default;
 
-void CFlyObject::Start(CMyView* view, int x1, int y1, int x2, int y2) {
+void CFlyObject::Start(CWnd* view, int x1, int y1, int x2, int y2) {
   m_pView = view;
   m_ptStart = CPoint(x1, y1);
   m_ptEnd = CPoint(x2, y2);
@@ -95,31 +92,4 @@ void CFlyObject::OnDestroy() {
     KillTimer(static_cast<UINT_PTR>(m_nStepTimer));
     m_bActive = 0;
   }
-}
-
-void CMyView::PickSatellitePath(CPoint& start, CPoint& end) {
-  CRect window;
-  GetWindowRect(&window);
-  const int w = window.Width();
-  const int h = window.Height();
-  m_random.Seed(sky::SecondsNow());
-  start.x = m_random.DrawAtMost(w);
-  end.x = m_random.DrawAtMost(w);
-  start.y = m_random.DrawAtMost(h);
-  end.y = m_random.DrawAtMost(h);
-  // Each point goes to the top edge or the left edge, whichever it is nearer by this rule.
-  if (start.x > start.y) {
-    start.y = 0;
-  } else {
-    start.x = 0;
-  }
-  if (end.x > end.y) {
-    end.y = 0;
-  } else {
-    end.x = 0;
-  }
-}
-
-void CMyView::DrawSatellite(CDC* dc) {
-  if (m_satellite.m_bActive == 1) dc->SetPixel(m_satellite.m_ptCurrent.x, m_satellite.m_ptCurrent.y, RGB(192, 192, 192));
 }

@@ -4,14 +4,13 @@
 
 #include "platform/framework/afxwin.h"
 
-class CMyView;
-
 class CFlyObject : public CWnd {
  public:
   CFlyObject();
 
-  // Starts a flight from (x1, y1) to (x2, y2), view client coordinates.
-  void Start(CMyView* view, int x1, int y1, int x2, int y2);
+  // Starts a flight from (x1, y1) to (x2, y2), client coordinates of `view`, the window
+  // whose panes the satellite is seen in and which is repainted as it moves.
+  void Start(CWnd* view, int x1, int y1, int x2, int y2);
   // The panes where the satellite may be seen: top-left, top-right, bottom-left,
   // bottom-right. The regions keep their identity while their shapes change.
   void SetRegions(CRgn* topLeft, CRgn* topRight, CRgn* bottomLeft, CRgn* bottomRight);
@@ -20,7 +19,7 @@ class CFlyObject : public CWnd {
 
   CPoint m_ptStart;
   CPoint m_ptEnd;
-  CMyView* m_pView = nullptr;
+  CWnd* m_pView = nullptr;
   double m_dStepX = 0.0;
   double m_dStepY = 0.0;
   double m_dPosX = 0.0;

@@ -1,56 +1,40 @@
-// Shooting stars: a streak blended into the composed sky for the length of one paint.
+#include "sky/shooting_star.h"
+
 #include <cstdlib>
 
-#include "app/my_doc.h"
-#include "app/settings.h"
-#include "view/my_view.h"
+namespace sky {
 
-void CMyView::ScheduleShootingStar(BOOL erase) {
-  if (GetDocument()->EdgeFlg == settings::kOn) {
-    for (CRgn& pane : m_rgnPane) InvalidateRgn(&pane, erase);
-  } else {
-    CRect client;
-    MainWindow()->GetClientRect(&client);
-    InvalidateRect(&client, erase);
-  }
-  m_bStarPending = 1;
-}
-
-CPoint CMyView::PickStarPosition() {
-  CRect client;
-  GetClientRect(&client);
-  const int w = client.Width();
-  const int h = client.Height();
-  CPoint at(-20, -20);
-  const std::uint32_t seconds = sky::SecondsNow();
-  m_random.Seed(seconds);
-  const int r = m_random.DrawAtMost(w + 20);
+POINT PickStarPosition(SecondsRandom& random, std::uint32_t seconds, int w, int h) {
+  POINT at{-20, -20};
+  random.Seed(seconds);
+  const int r = random.DrawAtMost(w + 20);
   at.x += r;
-  m_random.Seed(seconds + static_cast<std::uint32_t>(r % (w + 20)));
-  at.y += m_random.DrawAtMost(h + 20);
+  random.Seed(seconds + static_cast<std::uint32_t>(r % (w + 20)));
+  at.y += random.DrawAtMost(h + 20);
   return at;
 }
 
-int CMyView::ShootingStarVariant(int x) { return std::abs(x % 6); }
+int ShootingStarVariant(int x) { return std::abs(x % 6); }
 
-void CMyView::DrawShootingStar(CDC* composed) {
-  const CPoint at = PickStarPosition();
-  CDC scratch;
-  CDC picture;
-  scratch.CreateCompatibleDC(composed);
-  picture.CreateCompatibleDC(composed);
-  CBitmap* previousScratch = scratch.SelectObject(m_pStarScratch);
-  scratch.BitBlt(0, 0, 47, 47, composed, at.x, at.y, SRCCOPY);
+void BlendStreak(CDC* composed, POINT at, CBitmap* scratch, CBitmap* picture, CBitmap* mask) {
+  CDC work;
+  CDC source;
+  work.CreateCompatibleDC(composed);
+  source.CreateCompatibleDC(composed);
+  CBitmap* previousWork = work.SelectObject(scratch);
+  work.BitBlt(0, 0, kStreakSide, kStreakSide, composed, at.x, at.y, SRCCOPY);
 
-  const int k = ShootingStarVariant(at.x);
-  CBitmap* previousPicture = picture.SelectObject(m_pStarMask[k]);
-  scratch.BitBlt(0, 0, 47, 47, &picture, 0, 0, SRCAND);
-  picture.SelectObject(m_pStarImage[k]);
-  scratch.BitBlt(0, 0, 47, 47, &picture, 0, 0, SRCPAINT);
-  picture.SelectObject(previousPicture);
-  picture.DeleteDC();
+  // The mask cuts the streak's shape out of the sky, the picture lights it.
+  CBitmap* previousSource = source.SelectObject(mask);
+  work.BitBlt(0, 0, kStreakSide, kStreakSide, &source, 0, 0, SRCAND);
+  source.SelectObject(picture);
+  work.BitBlt(0, 0, kStreakSide, kStreakSide, &source, 0, 0, SRCPAINT);
+  source.SelectObject(previousSource);
+  source.DeleteDC();
 
-  composed->BitBlt(at.x, at.y, 47, 47, &scratch, 0, 0, SRCCOPY);
-  scratch.SelectObject(previousScratch);
-  scratch.DeleteDC();
+  composed->BitBlt(at.x, at.y, kStreakSide, kStreakSide, &work, 0, 0, SRCCOPY);
+  work.SelectObject(previousWork);
+  work.DeleteDC();
 }
+
+}  // namespace sky

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "app/my_doc.h"
 #include "sky/sky_chart.h"
-#include "view/my_view.h"
 
 namespace sky {
 
@@ -17,10 +15,3 @@ POINT SkyOrigin(int month, int day, int clientWidth, int clientHeight) {
 }
 
 }  // namespace sky
-
-CPoint CMyView::ComputeSkyOrigin() const {
-  const CMyDoc* doc = GetDocument();
-  CRect client;
-  MainWindow()->GetClientRect(&client);
-  return CPoint(sky::SkyOrigin(doc->m_nMonth, doc->m_nDay, client.Width(), client.Height()));
-}

@@ -1,6 +1,7 @@
-// CMyView: the view that fills the frame and does everything visible: members and
-// lifecycle, window outline, mouse and commands (view/), the painting entry (view/), sky
-// placement, sky timer, shooting stars, satellites and the desktop copy (sky/).
+// CMyView: the view that fills the frame and does everything visible. Its members and
+// lifecycle, outline, mouse and commands are in my_view.cpp, the paint in view_paint.cpp, the
+// sky timer and the sky's events in view_sky.cpp, the frame and clock in view_decor.cpp; the
+// work itself is done by the sky/ and decor/ modules with what the view hands them.
 #pragma once
 
 #include "platform/framework/afxwin.h"
@@ -10,9 +11,6 @@
 
 class CDib;
 class CMyDoc;
-namespace decor {
-enum class Material;
-}
 
 class CMyView : public CView {
   DECLARE_DYNCREATE(CMyView)
@@ -103,6 +101,4 @@ class CMyView : public CView {
   void ClearRegionRecord();
   // Records the region made into m_rgnWindow and hands it to the main window.
   void GiveRegionToMainWindow(CWnd* main);
-  // The glass inside the frame just painted, its quarters, and the panes written in place.
-  void RebuildGlassRegions(decor::Material material, bool round, bool bars, int w, int h);
 };

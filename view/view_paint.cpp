@@ -1,8 +1,8 @@
 // The view's creation, which makes every drawing resource it keeps for its life, and its
 // paint: background and sky composed off screen, then what lies over them.
 #include "app/my_app.h"
-#include "app/my_doc.h"
-#include "app/settings.h"
+#include "document/my_doc.h"
+#include "document/settings.h"
 #include "image/dib.h"
 #include "res/resource.h"
 #include "view/my_view.h"

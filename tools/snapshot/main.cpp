@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/my_app.h"
-#include "app/settings.h"
+#include "document/settings.h"
 #include "image/png_file.h"
 #include "platform/backend/headless/headless_backend.h"
 #include "platform/core/profile_store.h"

@@ -1,9 +1,8 @@
-#include "app/my_doc.h"
+#include "document/my_doc.h"
 
 #include <ctime>
 
-#include "app/my_app.h"
-#include "app/settings.h"
+#include "document/settings.h"
 
 IMPLEMENT_DYNCREATE(CMyDoc, CDocument)
 
