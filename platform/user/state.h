@@ -153,5 +153,15 @@ std::optional<std::uint64_t> NextTimerDue();
 
 // Activation bookkeeping with WM_ACTIVATE to both windows.
 void Activate(HWND hwnd, int how);
+// Takes the focus and the capture from the window and everything inside it.
+void DropFocusInside(HWND hwnd);
+
+// Puts a top-level window into the z-order: at the front of its band, at the back, or
+// right behind another window.
+void PlaceTopLevel(HWND hwnd, HWND after);
+
+// Destroys a window's owned popups, children and itself, with their messages, in the
+// classic order.
+void DestroyTree(HWND hwnd);
 
 }  // namespace user::detail
