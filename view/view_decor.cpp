@@ -6,21 +6,24 @@
 #include "document/settings.h"
 #include "view/my_view.h"
 
-void CMyView::PaintLogFrame(CDC* dc, int bars) {
+namespace {
+
+// Both frames have one shape: the material's seven pens on the client area, round or
+// square, the bars when the flag asks for them, and the view's glass regions rebuilt.
+void PaintFrameOf(CMyView& view, CDC* dc, decor::Material material, int bars) {
   CRect client;
-  GetClientRect(&client);
-  decor::PaintFrame(dc, decor::Material::kLog, &m_pFramePens[0], client.Width(), client.Height(),
-                    GetDocument()->CircleEdgeFlg != 0, bars == settings::kWithBars,
-                    decor::GlassRegions{&m_rgnGlass, m_rgnQuadrant, m_rgnPane});
+  view.GetClientRect(&client);
+  CPen* const* pens = &view.m_pFramePens[material == decor::Material::kLog ? 0 : decor::kShades];
+  decor::PaintFrame(dc, material, pens, client.Width(), client.Height(), view.GetDocument()->CircleEdgeFlg != 0,
+                    bars == settings::kWithBars,
+                    decor::GlassRegions{&view.m_rgnGlass, view.m_rgnQuadrant, view.m_rgnPane});
 }
 
-void CMyView::PaintAlumiFrame(CDC* dc, int bars) {
-  CRect client;
-  GetClientRect(&client);
-  decor::PaintFrame(dc, decor::Material::kAluminium, &m_pFramePens[decor::kShades], client.Width(), client.Height(),
-                    GetDocument()->CircleEdgeFlg != 0, bars == settings::kWithBars,
-                    decor::GlassRegions{&m_rgnGlass, m_rgnQuadrant, m_rgnPane});
-}
+}  // namespace
+
+void CMyView::PaintLogFrame(CDC* dc, int bars) { PaintFrameOf(*this, dc, decor::Material::kLog, bars); }
+
+void CMyView::PaintAlumiFrame(CDC* dc, int bars) { PaintFrameOf(*this, dc, decor::Material::kAluminium, bars); }
 
 void CMyView::PaintClock(CDC* dc) {
   const CMyDoc* doc = GetDocument();
