@@ -1,4 +1,5 @@
-// Start and end of the platform layer, and the settings it runs with.
+// The platform session: the backend the window layer runs on, the system tick, the filter
+// every loop applies, modal loops and the request to end that ends them.
 #pragma once
 
 #include <cstdint>
