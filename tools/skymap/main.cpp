@@ -12,6 +12,7 @@
 
 #include "image/sbm_writer.h"
 #include "sky/sky_chart.h"
+#include "sky/star_picture.h"
 
 namespace chart = sky::chart;
 namespace sbm = image::sbm;
@@ -20,8 +21,6 @@ namespace {
 
 constexpr const char* kDefaultCatalogue = "/usr/share/xplanet/stars/BSC";
 constexpr const char* kDefaultOutput = "data";
-// Stars down to this magnitude are drawn; about what the eye sees from a suburb.
-constexpr double kFaintestMagnitude = 5.5;
 
 struct Star {
   double decDegrees = 0.0;
@@ -62,56 +61,6 @@ bool ReadCatalogue(const std::string& path, std::vector<Star>& stars, std::strin
   return true;
 }
 
-// One pixel of a star's picture: its offset from the star's pixel and its grey level.
-struct Dot {
-  int dx;
-  int dy;
-  int level;
-};
-
-struct Offset {
-  int dx;
-  int dy;
-};
-constexpr Offset kArms[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-constexpr Offset kCorners[] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
-
-int Level(double value) { return std::clamp(static_cast<int>(std::lround(value)), 1, 255); }
-
-// A star as pixels, by magnitude alone (the catalogue has no colours):
-//   fainter than 2.5  one pixel, level 64 at 5.5 rising evenly to 207 at 2.5;
-//   1.5 to 2.5        a brighter pixel (207..255) with a faint glow of four arms (40..96),
-//                     so that the shapes of the constellations read at a glance;
-//   0 to 1.5          a 3 x 3 blob: white core, arms 120..190, corners 50..90;
-//   brighter than 0   the blob with arms 215 and corners 110, and a dim tip (70) on each arm.
-// The core brightness runs evenly over the magnitudes, like the eye's sense of them.
-std::vector<Dot> StarDots(double magnitude) {
-  constexpr int kFaintLevel = 64;
-  constexpr double kGlowMagnitude = 2.5;
-  constexpr double kBlobMagnitude = 1.5;
-  const double coreSlope = (255.0 - kFaintLevel) / (kFaintestMagnitude - kBlobMagnitude);
-  std::vector<Dot> dots;
-  dots.push_back({0, 0, Level(255.0 - coreSlope * std::max(0.0, magnitude - kBlobMagnitude))});
-  if (magnitude >= kGlowMagnitude) return dots;
-  if (magnitude >= kBlobMagnitude) {
-    const double t = (kGlowMagnitude - magnitude) / (kGlowMagnitude - kBlobMagnitude);  // 0..1
-    for (const Offset& o : kArms) dots.push_back({o.dx, o.dy, Level(40 + 56 * t)});
-    return dots;
-  }
-  int arm = 215;
-  int corner = 110;
-  if (magnitude >= 0.0) {
-    const double t = (kBlobMagnitude - magnitude) / kBlobMagnitude;  // 0 at 1.5, 1 at 0
-    arm = Level(120 + 70 * t);
-    corner = Level(50 + 40 * t);
-  } else {
-    for (const Offset& o : kArms) dots.push_back({2 * o.dx, 2 * o.dy, 70});
-  }
-  for (const Offset& o : kArms) dots.push_back({o.dx, o.dy, arm});
-  for (const Offset& o : kCorners) dots.push_back({o.dx, o.dy, corner});
-  return dots;
-}
-
 // Palette entry k is grey level k with a touch of blue, as starlight looks beside a black sky;
 // entry 0 stays black.
 std::vector<RGBQUAD> StarPalette() {
@@ -135,15 +84,15 @@ struct DrawCounts {
 std::vector<BYTE> DrawStars(const std::vector<Star>& stars, DrawCounts& counts) {
   std::vector<BYTE> levels(static_cast<std::size_t>(chart::kMapWidth) * chart::kMapHeight, 0);
   for (const Star& star : stars) {
-    if (star.magnitude > kFaintestMagnitude) continue;
+    if (star.magnitude > sky::kFaintestMagnitude) continue;
     ++counts.brightEnough;
     const std::optional<int> row = chart::Row(star.decDegrees);
     if (!row) continue;
     ++counts.onStrip;
-    const std::vector<Dot> dots = StarDots(star.magnitude);
+    const std::vector<sky::StarDot> dots = sky::StarDots(star.magnitude);
     for (int column : chart::Columns(star.raHours * 15.0)) {
       ++counts.copies;
-      for (const Dot& dot : dots) {
+      for (const sky::StarDot& dot : dots) {
         const int x = column + dot.dx;
         const int y = *row + dot.dy;
         if (x < 0 || x >= chart::kMapWidth || y < 0 || y >= chart::kMapHeight) continue;
@@ -218,7 +167,7 @@ int main(int argc, char** argv) {
   DrawCounts counts;
   const std::vector<BYTE> levels = DrawStars(stars, counts);
   std::printf("%zu stars read, %d to magnitude %.1f, %d of them on the strip, drawn %d times\n", stars.size(),
-              counts.brightEnough, kFaintestMagnitude, counts.onStrip, counts.copies);
+              counts.brightEnough, sky::kFaintestMagnitude, counts.onStrip, counts.copies);
 
   sbm::IndexedPicture map;
   map.width = chart::kMapWidth;
