@@ -6,6 +6,7 @@
 #include "platform/core/profile_store.h"
 #include "platform/gdi/region.h"
 #include "sky/sky_placement.h"
+#include "sky/star_table.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -554,6 +555,102 @@ TEST_F(DesktopTest, KeptAboveByTheUserItStaysAboveWhileItPaints) {
   ASSERT_TRUE(WaitUntil([&] { return HasState(x_, w, "_NET_WM_STATE_ABOVE"); }, 3s));
   std::this_thread::sleep_for(3s);
   EXPECT_TRUE(HasState(x_, w, "_NET_WM_STATE_ABOVE"));
+}
+
+}  // namespace
+
+namespace {
+
+// The program's own override-redirect windows that are on screen: its balloons.
+std::vector<Window> BalloonWindows(Display* d) {
+  std::vector<Window> found;
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned int n = 0;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) return found;
+  for (unsigned int i = 0; i < n; ++i) {
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable &&
+        ClassOf(d, children[i]) == "Lumivane") {
+      found.push_back(children[i]);
+    }
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+TEST_F(DesktopTest, PointingAtAStarOfTodaysSkyShowsItsBalloonBesideThePointer) {
+  Setting("FrameSizeNo", 6);
+  Setting("EdgeFlg", 0);
+  Setting("ShootingStarLevel", 0);
+  Setting("SateltLevel", 0);
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  const Geometry g = GeometryOf(x_, w);
+  ASSERT_EQ(g.width, 350);
+
+  // A star of the table that today's window shows, away from the edges.
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const POINT origin = sky::SkyOrigin(local.tm_mon + 1, local.tm_mday, 350, 350);
+  CStarTable table;
+  sky::LoadStarTable((fs::path(LV_PROGRAM_PATH).parent_path() / "SPup.sbd").c_str(), table);
+  ASSERT_GE(table.size(), 40u) << "the star table was not found beside the program";
+  std::optional<POINT> star;
+  std::string title;
+  for (const CStarDataObject* s : table) {
+    for (const CRect& r : {s->m_rcFirst, s->m_rcSecond}) {
+      const POINT centre{(r.left + r.right) / 2 - origin.x, (r.top + r.bottom) / 2 - origin.y};
+      if (!star && centre.x >= 30 && centre.x <= 320 && centre.y >= 30 && centre.y <= 320) {
+        star = centre;
+        title = s->m_strTitle;
+      }
+    }
+  }
+  // A point of the window no star's rectangle reaches.
+  std::optional<POINT> empty;
+  for (int y = 20; y < 330 && !empty; y += 7) {
+    for (int x = 20; x < 330 && !empty; x += 7) {
+      bool free = true;
+      for (const CStarDataObject* s : table) {
+        for (const CRect& r : {s->m_rcFirst, s->m_rcSecond}) {
+          const int mx = x + origin.x, my = y + origin.y;
+          free = free && !(r.left - 3 <= mx && mx <= r.right + 3 && r.top - 3 <= my && my <= r.bottom + 3);
+        }
+      }
+      if (free) empty = POINT{x, y};
+    }
+  }
+  for (CStarDataObject* s : table) delete s;
+  ASSERT_TRUE(star.has_value()) << "no star of the table in today's window";
+  ASSERT_TRUE(empty.has_value());
+  auto moveTo = [&](int x, int y) { Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y)); };
+
+  moveTo(g.x + star->x, g.y + star->y);
+  ASSERT_TRUE(WaitUntil([&] { return BalloonWindows(x_).size() == 1; }, 3s)) << "no balloon for " << title;
+  const Window balloon = BalloonWindows(x_).front();
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const Geometry b = GeometryOf(x_, balloon);
+        return b.x == g.x + star->x + 10 && b.y == g.y + star->y + 10;
+      },
+      2s))
+      << "balloon at " << GeometryOf(x_, balloon).x << ", " << GeometryOf(x_, balloon).y;
+  const Geometry b = GeometryOf(x_, balloon);
+  EXPECT_GT(b.width, 40);
+  EXPECT_GT(b.height, 40);
+  // It never took the focus from the roof window.
+  EXPECT_NE(AtomList(x_, DefaultRootWindow(x_), "_NET_ACTIVE_WINDOW"), std::vector<Atom>{balloon});
+
+  // Off every star it goes; back on the star it comes again.
+  moveTo(g.x + empty->x, g.y + empty->y);
+  EXPECT_TRUE(WaitUntil([&] { return BalloonWindows(x_).empty(); }, 3s)) << "the balloon stayed off the star";
+  moveTo(g.x + star->x, g.y + star->y);
+  ASSERT_TRUE(WaitUntil([&] { return BalloonWindows(x_).size() == 1; }, 3s));
+  // Straight out of the window from the star: it goes too.
+  moveTo(g.x + g.width + 40, g.y + star->y);
+  EXPECT_TRUE(WaitUntil([&] { return BalloonWindows(x_).empty(); }, 3s)) << "the balloon outstayed the pointer";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // CMyView: the view that fills the frame and does everything visible. Its members and
 // lifecycle, outline, mouse and commands are in my_view.cpp, the paint in view_paint.cpp, the
-// sky timer and the sky's events in view_sky.cpp, the frame and clock in view_decor.cpp; the
+// sky timer and the sky's events in view_sky.cpp, the star balloons in view_stars.cpp, the
+// frame and clock in view_decor.cpp; the
 // work itself is done by the sky/ and decor/ modules with what the view hands them.
 #pragma once
 
@@ -47,6 +48,13 @@ class CMyView : public CView {
   // The main window; while the windows are being created, the frame that will be it.
   CWnd* MainWindow() const;
 
+  // ---- Star balloons ----
+  // Reads the star table from "SPup.sbd" in the program folder.
+  void LoadStarTable();
+  // 1 when a star of the table lies at the view point: its texts are then the balloon's.
+  // With a frame shown only the panes count; the first entry that contains the point wins.
+  int HitStar(int x, int y);
+
   // ---- Frame and clock ----
   // The painted frames; the bars are drawn when `bars` is exactly 1. Each paint rebuilds
   // the glass, quadrant and pane regions.
@@ -92,6 +100,8 @@ class CMyView : public CView {
   void OnDestroy();
   void OnSize(UINT type, int cx, int cy);
   void OnLButtonDown(UINT flags, CPoint point);
+  void OnMouseMove(UINT flags, CPoint point);
+  BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
   void OnAppExit();
 
   DECLARE_MESSAGE_MAP()

@@ -58,6 +58,9 @@ int CMyView::OnCreate(LPCREATESTRUCT cs) {
   // The view fills the borderless frame exactly: no sunken edge of its own.
   ModifyStyleEx(WS_EX_CLIENTEDGE, 0, SWP_NOZORDER);
 
+  m_wndStarPopup.Create(this);
+  LoadStarTable();
+
   const char* satelliteClass = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW);
   m_satellite.CreateEx(0, satelliteClass, "", WS_CHILD, 0, 0, 1, 1, m_hWnd,
                        reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(kSatelliteControlId)));

@@ -172,6 +172,8 @@ constexpr DWORD WS_EX_TOPMOST = 0x00000008;
 constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
 constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100;
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
+// Never activated: neither by showing nor by a click (a balloon, a tooltip).
+constexpr DWORD WS_EX_NOACTIVATE = 0x08000000;
 
 // ---- Class styles ----
 constexpr UINT CS_VREDRAW = 0x0001;

@@ -40,6 +40,8 @@ struct NativeWindowState {
   bool toolWindow = false;  // no taskbar entry
   bool topmost = false;     // kept above other windows
   bool captioned = false;   // decorated by the window manager
+  bool noActivate = false;  // never takes the focus, not even when clicked (a balloon)
+  HWND owner = nullptr;     // the top-level window it belongs to, kept below it; or none
   std::string title;        // UTF-8
 };
 

@@ -94,7 +94,7 @@ bool CookInput(Queued& q, MSG* out) {
   if (IsButtonDown(q.msg.message)) {
     Window* tw = Find(target);
     Window* top = tw ? TopLevelOf(tw) : nullptr;
-    if (top && s.active != top->handle) {
+    if (top && s.active != top->handle && !(top->exStyle & WS_EX_NOACTIVATE)) {
       SendMessage(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top->handle),
                   MAKELPARAM(hit, static_cast<int>(q.msg.message)));
       if (IsWindow(top->handle)) Activate(top->handle, WA_CLICKACTIVE);

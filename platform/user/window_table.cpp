@@ -31,6 +31,8 @@ void SyncNative(const Window& w) {
   state.toolWindow = (w.exStyle & WS_EX_TOOLWINDOW) != 0;
   state.topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
   state.captioned = (w.style & WS_CAPTION) == WS_CAPTION;
+  state.noActivate = (w.exStyle & WS_EX_NOACTIVATE) != 0;
+  state.owner = w.parent;
   state.title = w.text;
   platform::GetBackend().SyncNative(w.handle, state);
 }

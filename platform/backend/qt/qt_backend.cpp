@@ -102,32 +102,49 @@ class NativeWindow : public QWidget {
 
   HWND Handle() const { return hwnd_; }
 
-  // Shows the window with these properties, touching only what changed: every request
-  // here reaches the window manager, and a state sent again would undo what the user chose
-  // through it (keeping a window above others, say).
-  void Show(const RECT& rect, bool toolWindow, bool topmost, bool captioned) {
+  // Shows the window as `state` says, touching only what changed: every request here
+  // reaches the window manager, and a state sent again would undo what the user chose
+  // through it (keeping a window above others, say). `owner` is the owner's native window.
+  void Show(const NativeWindowState& state, QWidget* owner) {
     Qt::WindowFlags flags = Qt::Window;
-    if (!captioned) flags |= Qt::FramelessWindowHint;
-    if (!x11::Available()) {
-      // Without X the hints come from Qt's own flags.
-      if (toolWindow) flags |= Qt::Tool;
-      if (topmost) flags |= Qt::WindowStaysOnTopHint;
+    if (state.noActivate) {
+      // A balloon: no frame, no taskbar entry, never the focus, and above every managed
+      // window, its owner included even when that one is kept on top.
+      flags = Qt::ToolTip | Qt::FramelessWindowHint;
+      setAttribute(Qt::WA_ShowWithoutActivating);
+      setAttribute(Qt::WA_X11DoNotAcceptFocus);
+      setFocusPolicy(Qt::NoFocus);
+    } else {
+      if (!state.captioned) flags |= Qt::FramelessWindowHint;
+      if (!x11::Available()) {
+        // Without X the hints come from Qt's own flags.
+        if (state.toolWindow) flags |= Qt::Tool;
+        if (state.topmost) flags |= Qt::WindowStaysOnTopHint;
+      }
     }
     if (windowFlags() != flags) setWindowFlags(flags);  // this also unmaps the window
-    Place(rect);
-    if (x11::Available()) {
-      const bool topmostChanged = !statesKnown_ || topmost != programTopmost_;
-      if (topmostChanged) above_ = topmost;
+    Place(state.rect);
+    // An owned window belongs to its owner: the window manager keeps it above the owner and
+    // out of the taskbar.
+    if (owner && owner->windowHandle()) {
+      winId();
+      if (windowHandle() && windowHandle()->transientParent() != owner->windowHandle()) {
+        windowHandle()->setTransientParent(owner->windowHandle());
+      }
+    }
+    if (x11::Available() && !state.noActivate) {
+      const bool topmostChanged = !statesKnown_ || state.topmost != programTopmost_;
+      if (topmostChanged) above_ = state.topmost;
       const auto window = static_cast<unsigned long>(winId());
       if (!isVisible()) {
         // The property must be on the window before the window manager maps it.
-        x11::SetStatesBeforeMapping(window, toolWindow, above_);
+        x11::SetStatesBeforeMapping(window, state.toolWindow, above_);
       } else {
-        if (toolWindow != skipTaskbar_) x11::RequestSkipTaskbar(window, toolWindow);
-        if (topmostChanged) x11::RequestAbove(window, topmost);
+        if (state.toolWindow != skipTaskbar_) x11::RequestSkipTaskbar(window, state.toolWindow);
+        if (topmostChanged) x11::RequestAbove(window, state.topmost);
       }
-      skipTaskbar_ = toolWindow;
-      programTopmost_ = topmost;
+      skipTaskbar_ = state.toolWindow;
+      programTopmost_ = state.topmost;
       statesKnown_ = true;
     }
     if (!isVisible()) show();
@@ -345,7 +362,7 @@ void QtBackend::SyncNative(HWND hwnd, const NativeWindowState& state) {
   const QString title = QString::fromStdString(state.title);
   if (w->windowTitle() != title) w->setWindowTitle(title);
   if (state.visible) {
-    w->Show(state.rect, state.toolWindow, state.topmost, state.captioned);
+    w->Show(state, state.owner ? Find(state.owner) : nullptr);
   } else {
     w->Hide(state.rect);
   }
