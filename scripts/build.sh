@@ -6,4 +6,6 @@ cd "$(dirname "$0")/.."
 dir="${1:-build}"
 shift || true
 cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir" -j2 ${LUMIVANE_TARGET:+--target "$LUMIVANE_TARGET"}
+# LUMIVANE_TARGET may name several targets, separated by spaces.
+# shellcheck disable=SC2086
+cmake --build "$dir" -j2 ${LUMIVANE_TARGET:+--target $LUMIVANE_TARGET}

@@ -141,6 +141,9 @@ TEST_F(SnapshotToolTest, BadArgumentsGiveOneLineAndAFailure) {
       {"--set", "FrameSizeNo", Out("x.png")},
       {"--frobnicate", Out("x.png")},
       {Out("x.png"), Out("y.png")},
+      {"--pointer", "12", Out("x.png")},
+      {"--pointer", "a,b", Out("x.png")},
+      {"--balloon", Out("b.png"), Out("x.png")},
   };
   for (const auto& args : bad) {
     const Run r = Snapshot(args);
@@ -157,6 +160,38 @@ TEST_F(SnapshotToolTest, BadArgumentsGiveOneLineAndAFailure) {
   EXPECT_FALSE(fs::exists(Out("x.png")));
   const Run unwritable = Snapshot({dir_ + "/no/such/folder/x.png"});
   EXPECT_NE(unwritable.status, 0);
+}
+
+TEST_F(SnapshotToolTest, ThePointerOnAStarWritesItsBalloonAndOffEveryStarSaysSo) {
+  // Vega stands in the middle of the largest window on 10 August; the table beside the tool
+  // has it, with its balloon.
+  std::vector<std::string> args = {"--date", "2026-08-10", "--time", "21:00", "--set", "FrameSizeNo=6",
+                                    "--set",  "EdgeFlg=0",  "--pointer", "173,160", "--balloon", Out("b.png"),
+                                    Out("w.png")};
+  const Run r = Snapshot(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto balloon = image::ReadPng(Out("b.png"));
+  ASSERT_TRUE(balloon.has_value());
+  EXPECT_GT(balloon->width, 60);
+  EXPECT_GT(balloon->height, 60);
+  // Pale yellow paper with a blue title and a grey frame.
+  int paper = 0, blue = 0;
+  for (std::uint32_t p : balloon->argb) {
+    paper += p == 0xFFFFFFC0u;
+    blue += p == 0xFF0000FFu;
+  }
+  EXPECT_GT(paper, balloon->width * balloon->height / 2);
+  EXPECT_GT(blue, 20);
+  EXPECT_EQ(balloon->argb[0], 0xFFC8C8C8u);
+  EXPECT_EQ(image::ReadPng(Out("w.png"))->width, 350);
+
+  // A point no star reaches: the window is written, the balloon is not, and the tool says so.
+  args[9] = "3,3";
+  args[11] = Out("b2.png");
+  const Run none = Snapshot(args);
+  EXPECT_EQ(none.status, 3);
+  EXPECT_FALSE(fs::exists(Out("b2.png")));
+  EXPECT_NE(none.err.find("no star balloon at 3,3"), std::string::npos) << none.err;
 }
 
 }  // namespace

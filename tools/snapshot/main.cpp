@@ -22,6 +22,7 @@
 #include "platform/user/resources.h"
 #include "platform/user/session.h"
 #include "res/resource.h"
+#include "view/my_view.h"
 
 namespace fs = std::filesystem;
 
@@ -29,18 +30,21 @@ namespace {
 
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+constexpr int kNoBalloon = 3;
 
 struct Options {
   std::optional<platform::LocalTime> date;  // year, month, day
   std::optional<std::pair<int, int>> time;  // hour, minute
   std::map<std::string, int> settings;
   std::string desktop;
+  std::optional<POINT> pointer;  // view point
+  std::string balloon;
   std::string out;
 };
 
 constexpr const char* kUsageLine =
     "usage: lumivane-snapshot [--date YYYY-MM-DD] [--time HH:MM] [--set NAME=VALUE]... "
-    "[--desktop PICTURE.png] OUT.png";
+    "[--desktop PICTURE.png] [--pointer X,Y [--balloon BALLOON.png]] OUT.png";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "lumivane-snapshot: %s (%s)\n", problem.c_str(), kUsageLine);
@@ -116,6 +120,18 @@ std::optional<std::string> Parse(int argc, char** argv, Options& o) {
       const auto n = Number(std::string_view(*v).substr(eq + 1));
       if (!n) return "not a whole number: " + v->substr(eq + 1);
       o.settings[name] = *n;
+    } else if (a == "--pointer") {
+      const auto v = value();
+      if (!v) return "--pointer needs X,Y";
+      const size_t comma = v->find(',');
+      const auto x = comma == std::string::npos ? std::nullopt : Number(std::string_view(*v).substr(0, comma));
+      const auto y = comma == std::string::npos ? std::nullopt : Number(std::string_view(*v).substr(comma + 1));
+      if (!x || !y) return "not a point (X,Y): " + *v;
+      o.pointer = POINT{*x, *y};
+    } else if (a == "--balloon") {
+      const auto v = value();
+      if (!v) return "--balloon needs a file name";
+      o.balloon = *v;
     } else if (a == "--desktop") {
       const auto v = value();
       if (!v) return "--desktop needs a picture";
@@ -129,6 +145,7 @@ std::optional<std::string> Parse(int argc, char** argv, Options& o) {
     }
   }
   if (o.out.empty()) return "no output file";
+  if (!o.balloon.empty() && !o.pointer) return "--balloon needs --pointer";
   return std::nullopt;
 }
 
@@ -175,6 +192,28 @@ class SettingsOverlay {
  private:
   std::string folder_;
 };
+
+// A window's pixels as a picture, transparent outside its outline.
+bool WriteWindow(HWND hwnd, const std::string& path) {
+  const gdi::Surface* pixels = user::WindowPixels(hwnd);
+  const gdi::Region* shape = user::WindowShape(hwnd);
+  platform::Image out;
+  out.width = pixels->width;
+  out.height = pixels->height;
+  out.argb.resize(pixels->pixels.size());
+  for (int y = 0; y < out.height; ++y) {
+    for (int x = 0; x < out.width; ++x) {
+      const bool inside = !shape || shape->Contains(x, y);
+      out.argb[static_cast<size_t>(y) * out.width + x] = inside ? 0xFF000000u | pixels->At(x, y) : 0u;
+    }
+  }
+  std::string error;
+  if (!image::WritePng(path, out, &error)) {
+    std::fprintf(stderr, "lumivane-snapshot: %s: %s\n", path.c_str(), error.c_str());
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -233,22 +272,23 @@ int main(int argc, char** argv) {
       // The first full paint, and whatever it asks for at once.
       platform::PumpPendingMessages();
       const HWND frame = app.m_pMainWnd->m_hWnd;
-      const gdi::Surface* pixels = user::WindowPixels(frame);
-      const gdi::Region* shape = user::WindowShape(frame);
-      platform::Image out;
-      out.width = pixels->width;
-      out.height = pixels->height;
-      out.argb.resize(pixels->pixels.size());
-      for (int y = 0; y < out.height; ++y) {
-        for (int x = 0; x < out.width; ++x) {
-          const bool inside = !shape || shape->Contains(x, y);
-          out.argb[static_cast<size_t>(y) * out.width + x] = inside ? 0xFF000000u | pixels->At(x, y) : 0u;
-        }
+      if (options.pointer) {
+        // The pointer at a view point, as the user would hold it there.
+        RECT window;
+        ::GetWindowRect(frame, &window);
+        backend->MouseMove(POINT{window.left + options.pointer->x, window.top + options.pointer->y});
+        platform::PumpPendingMessages();
       }
-      std::string error;
-      if (!image::WritePng(options.out, out, &error)) {
-        std::fprintf(stderr, "lumivane-snapshot: %s: %s\n", options.out.c_str(), error.c_str());
-        status = kFailed;
+      if (!WriteWindow(frame, options.out)) status = kFailed;
+      if (status == 0 && !options.balloon.empty()) {
+        auto* view = static_cast<CMyView*>(static_cast<CFrameWnd*>(app.m_pMainWnd)->GetActiveView());
+        if (!view || !view->m_wndStarPopup.IsWindowVisible()) {
+          std::fprintf(stderr, "lumivane-snapshot: no star balloon at %d,%d\n", static_cast<int>(options.pointer->x),
+                       static_cast<int>(options.pointer->y));
+          status = kNoBalloon;
+        } else if (!WriteWindow(view->m_wndStarPopup.m_hWnd, options.balloon)) {
+          status = kFailed;
+        }
       }
     }
     platform::Shutdown();
