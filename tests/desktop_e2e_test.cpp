@@ -579,6 +579,32 @@ std::vector<Window> BalloonWindows(Display* d) {
   return found;
 }
 
+// Whether `upper` is higher in the stacking order than the top-level window holding `lower`
+// (the window manager's frame round it, if any).
+bool StackedAbove(Display* d, Window upper, Window lower) {
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned int n = 0;
+  // The direct child of the root that holds `lower`.
+  Window holder = lower;
+  for (;;) {
+    Window* kids = nullptr;
+    unsigned int k = 0;
+    if (!XQueryTree(d, holder, &root, &parent, &kids, &k)) return false;
+    if (kids) XFree(kids);
+    if (parent == root) break;
+    holder = parent;
+  }
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) return false;
+  int upperAt = -1, lowerAt = -1;
+  for (unsigned int i = 0; i < n; ++i) {  // bottom to top
+    if (children[i] == upper) upperAt = static_cast<int>(i);
+    if (children[i] == holder) lowerAt = static_cast<int>(i);
+  }
+  if (children) XFree(children);
+  return upperAt > lowerAt && lowerAt >= 0;
+}
+
 TEST_F(DesktopTest, PointingAtAStarOfTodaysSkyShowsItsBalloonBesideThePointer) {
   Setting("FrameSizeNo", 6);
   Setting("EdgeFlg", 0);
@@ -640,8 +666,9 @@ TEST_F(DesktopTest, PointingAtAStarOfTodaysSkyShowsItsBalloonBesideThePointer) {
   const Geometry b = GeometryOf(x_, balloon);
   EXPECT_GT(b.width, 40);
   EXPECT_GT(b.height, 40);
-  // It never took the focus from the roof window.
+  // It never took the focus from the roof window, and it stands above it.
   EXPECT_NE(AtomList(x_, DefaultRootWindow(x_), "_NET_ACTIVE_WINDOW"), std::vector<Atom>{balloon});
+  EXPECT_TRUE(StackedAbove(x_, balloon, w));
 
   // Off every star it goes; back on the star it comes again.
   moveTo(g.x + empty->x, g.y + empty->y);
@@ -651,6 +678,37 @@ TEST_F(DesktopTest, PointingAtAStarOfTodaysSkyShowsItsBalloonBesideThePointer) {
   // Straight out of the window from the star: it goes too.
   moveTo(g.x + g.width + 40, g.y + star->y);
   EXPECT_TRUE(WaitUntil([&] { return BalloonWindows(x_).empty(); }, 3s)) << "the balloon outstayed the pointer";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DesktopTest, TheBalloonStandsAboveARoofWindowKeptOnTop) {
+  Setting("FrameSizeNo", 6);
+  Setting("EdgeFlg", 0);
+  Setting("TopMostFlg", 1);
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  ASSERT_TRUE(WaitUntil([&] { return HasState(x_, w, "_NET_WM_STATE_ABOVE"); }, 3s));
+  const Geometry g = GeometryOf(x_, w);
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const POINT origin = sky::SkyOrigin(local.tm_mon + 1, local.tm_mday, 350, 350);
+  CStarTable table;
+  sky::LoadStarTable((fs::path(LV_PROGRAM_PATH).parent_path() / "SPup.sbd").c_str(), table);
+  std::optional<POINT> star;
+  for (const CStarDataObject* s : table) {
+    const POINT c{(s->m_rcFirst.left + s->m_rcFirst.right) / 2 - origin.x,
+                  (s->m_rcFirst.top + s->m_rcFirst.bottom) / 2 - origin.y};
+    if (!star && c.x >= 30 && c.x <= 320 && c.y >= 30 && c.y <= 320) star = c;
+  }
+  for (CStarDataObject* s : table) delete s;
+  ASSERT_TRUE(star.has_value());
+  Shell("xdotool mousemove " + std::to_string(g.x + star->x) + " " + std::to_string(g.y + star->y));
+  ASSERT_TRUE(WaitUntil([&] { return BalloonWindows(x_).size() == 1; }, 3s));
+  EXPECT_TRUE(StackedAbove(x_, BalloonWindows(x_).front(), w));
 }
 
 }  // namespace
