@@ -15,6 +15,8 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/core/plain_file.h"
+
 namespace platform {
 namespace {
 
@@ -35,50 +37,18 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 // Settings files are small; anything larger is not one of ours and is left alone.
-constexpr off_t kMaxFileBytes = 4 << 20;
+constexpr std::size_t kMaxFileBytes = 4 << 20;
 
 // The whole file, "" when it does not exist, nothing (with the reason) when it exists but
 // cannot be read: a write must then leave it alone rather than replace it with a file that
 // lost every other value. Pipes and devices count as unreadable and are never waited on.
 std::optional<std::string> ReadWhole(const std::filesystem::path& file, std::string* why = nullptr) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return std::string();
-    if (why) *why = std::strerror(errno);
-    return std::nullopt;
-  }
-  std::optional<std::string> text;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    if (why) *why = std::strerror(errno);
-  } else if (!S_ISREG(st.st_mode)) {
-    if (why) *why = "not a plain file";
-  } else if (st.st_size > kMaxFileBytes) {
-    if (why) *why = "too large for a settings file";
-  } else {
-    std::string content;
-    char buffer[8192];
-    for (;;) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n > 0) {
-        content.append(buffer, static_cast<size_t>(n));
-        if (content.size() > static_cast<size_t>(kMaxFileBytes)) {
-          if (why) *why = "too large for a settings file";
-          break;
-        }
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        if (why) *why = std::strerror(errno);
-      } else {
-        text = std::move(content);
-      }
-      break;
-    }
-  }
-  ::close(fd);
-  return text;
+  ReadProblem problem;
+  std::optional<std::string> text = ReadPlainFile(file.string(), kMaxFileBytes, &problem);
+  if (text) return text;
+  if (problem.missing) return std::string();
+  if (why) *why = problem.why == "too large" ? "too large for a settings file" : problem.why;
+  return std::nullopt;
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
