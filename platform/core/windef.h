@@ -121,6 +121,7 @@ constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_NCHITTEST = 0x0084;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
+constexpr UINT WM_CANCELMODE = 0x001F;
 constexpr UINT WM_CHAR = 0x0102;
 constexpr UINT WM_SYSKEYDOWN = 0x0104;
 constexpr UINT WM_SYSKEYUP = 0x0105;
@@ -272,6 +273,7 @@ constexpr int VK_F1 = 0x70;
 constexpr int VK_F4 = 0x73;
 constexpr int VK_F6 = 0x75;
 constexpr int VK_F10 = 0x79;
+constexpr int VK_APPS = 0x5D;  // the keyboard's menu key
 
 constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;

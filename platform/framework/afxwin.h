@@ -91,6 +91,10 @@ class CWnd : public CCmdTarget {
   // Passes the message being handled to the default processing.
   LRESULT Default();
 
+  // The application's help file (its help path), through the top-level window: any
+  // tracking mode ends first; when no help can be started the framework says so.
+  void WinHelp(std::uintptr_t data, UINT command = HELP_CONTEXT);
+
   DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLong(m_hWnd, GWL_STYLE)); }
   DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLong(m_hWnd, GWL_EXSTYLE)); }
   // Changes style bits; with flags, the window's frame is updated (SetWindowPos).
@@ -147,6 +151,7 @@ class CWnd : public CCmdTarget {
   void OnMove(int, int) { Default(); }
   void OnClose() { Default(); }
   void OnShowWindow(BOOL, UINT) { Default(); }
+  void OnWindowPosChanged(WINDOWPOS*) { Default(); }
   void OnActivate(UINT, CWnd*, BOOL) { Default(); }
   BOOL OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
   void OnSetFocus(CWnd*) { Default(); }
@@ -197,6 +202,10 @@ template <typename T, auto F> LRESULT OnMove(CCmdTarget* p, WPARAM, LPARAM l) {
 }
 template <typename T, auto F> LRESULT OnShowWindow(CCmdTarget* p, WPARAM w, LPARAM l) {
   (static_cast<T*>(p)->*F)(static_cast<BOOL>(w), static_cast<UINT>(l));
+  return 0;
+}
+template <typename T, auto F> LRESULT OnWindowPosChanged(CCmdTarget* p, WPARAM, LPARAM l) {
+  (static_cast<T*>(p)->*F)(reinterpret_cast<WINDOWPOS*>(l));
   return 0;
 }
 template <typename T, auto F> LRESULT OnActivate(CCmdTarget* p, WPARAM w, LPARAM l) {
@@ -253,6 +262,7 @@ template <typename T, auto F> LRESULT OnSysCommand(CCmdTarget* p, WPARAM w, LPAR
 #define ON_WM_SIZE() LV_ON(WM_SIZE, OnSize, OnSize)
 #define ON_WM_MOVE() LV_ON(WM_MOVE, OnMove, OnMove)
 #define ON_WM_SHOWWINDOW() LV_ON(WM_SHOWWINDOW, OnShowWindow, OnShowWindow)
+#define ON_WM_WINDOWPOSCHANGED() LV_ON(WM_WINDOWPOSCHANGED, OnWindowPosChanged, OnWindowPosChanged)
 #define ON_WM_ACTIVATE() LV_ON(WM_ACTIVATE, OnActivate, OnActivate)
 #define ON_WM_SETCURSOR() LV_ON(WM_SETCURSOR, OnSetCursor, OnSetCursor)
 #define ON_WM_SETFOCUS() LV_ON(WM_SETFOCUS, OnFocus, OnSetFocus)
@@ -470,6 +480,7 @@ class CWinApp : public CCmdTarget {
   CString m_pszAppName;
   CString m_pszRegistryKey;
   CString m_pszHelpFilePath;
+  bool m_bHelpShown = false;  // the application's help file was opened this session
   CString m_pszExeName;
   int m_nCmdShow = SW_SHOWNORMAL;
   std::vector<std::string> m_args;  // command-line arguments after the program name

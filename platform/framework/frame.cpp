@@ -190,6 +190,12 @@ void CFrameWnd::OnClose() {
 void CFrameWnd::OnDestroy() {
   // Put the loaded menu back so that it goes with the window.
   if (m_hMenuDefault && ::GetMenu(m_hWnd) != m_hMenuDefault) ::SetMenu(m_hWnd, m_hMenuDefault);
+  // The application's help goes with its main window.
+  CWinApp* app = AfxGetApp();
+  if (app && app->m_pMainWnd == this && app->m_bHelpShown) {
+    ::WinHelp(m_hWnd, app->m_pszHelpFilePath.c_str(), HELP_QUIT, 0);
+    app->m_bHelpShown = false;
+  }
   Default();
 }
 

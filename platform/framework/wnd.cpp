@@ -258,6 +258,18 @@ CFrameWnd* CWnd::GetParentFrame() const {
   return nullptr;
 }
 
+void CWnd::WinHelp(std::uintptr_t data, UINT command) {
+  CWinApp* app = AfxGetApp();
+  CWnd* top = GetTopLevelParent();
+  if (!top) top = this;
+  top->SendMessage(WM_CANCELMODE);
+  if (app && ::WinHelp(top->m_hWnd, app->m_pszHelpFilePath.c_str(), command, data)) {
+    app->m_bHelpShown = true;
+    return;
+  }
+  AfxMessageBox(AFX_IDP_FAILED_TO_LAUNCH_HELP);
+}
+
 CWnd* CWnd::GetTopLevelParent() const {
   HWND h = m_hWnd;
   while (h && (::GetWindowLong(h, GWL_STYLE) & WS_CHILD)) h = ::GetParent(h);

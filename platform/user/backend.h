@@ -45,6 +45,14 @@ struct NativeWindowState {
   std::string title;        // UTF-8
 };
 
+// What WinHelp asks of the help viewer.
+struct HelpRequest {
+  std::string file;        // the help file's path
+  UINT command = 0;        // HELP_CONTEXT, HELP_QUIT, HELP_CONTENTS, HELP_FINDER
+  std::uintptr_t data = 0; // HELP_CONTEXT: the topic's number
+  HWND owner = nullptr;
+};
+
 struct FileDialogRequest {
   bool open = true;  // open (true) or save as (false)
   std::string title;
@@ -114,6 +122,14 @@ class Backend {
   // Shows a message and returns the button pressed (IDOK for the one-button box).
   virtual int MessageBox(HWND owner, const std::string& text, const std::string& caption,
                          UINT type) = 0;
+
+  // ---- Help and the desktop's opener ----
+  // Shows (or, for HELP_QUIT, closes) the help viewer of the file; false when no viewer can
+  // be started. A file that cannot be read is the viewer's to report, not a failure here.
+  virtual bool ShowHelp(const HelpRequest& request) = 0;
+  // Hands an address (https://..., file://...) to the desktop's default opener; false when
+  // nothing could take it.
+  virtual bool OpenUrl(const std::string& url) = 0;
 };
 
 }  // namespace platform

@@ -144,6 +144,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
       if (!IsTopLevel(*w) && w->parent) SendMessage(w->parent, WM_CONTEXTMENU, wParam, lParam);
       return 0;
+    case WM_KEYUP:
+      // The menu key asks for the context menu through the queue, with no point: the
+      // window puts the menu where the keyboard user expects it.
+      if (wParam == VK_APPS) PostMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(-1, -1));
+      return 0;
+    case WM_CANCELMODE:
+      if (GetCapture() == hwnd) ReleaseCapture();
+      return 0;
     case WM_QUERYNEWPALETTE:
       return FALSE;
     default:

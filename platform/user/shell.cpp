@@ -1,6 +1,9 @@
-// The tray and message boxes.
+// The tray, message boxes, help and the desktop's opener.
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <filesystem>
+#include <string_view>
 
 #include "platform/user/session.h"
 #include "platform/user/state.h"
@@ -54,6 +57,47 @@ BOOL Shell_NotifyIcon(DWORD message, const NOTIFYICONDATAA* data) {
 
 int MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
   return platform::GetBackend().MessageBox(owner, text ? text : "", caption ? caption : "Error", type);
+}
+
+BOOL WinHelp(HWND hwnd, const char* helpFile, UINT command, std::uintptr_t data) {
+  if (!helpFile || !*helpFile) return FALSE;
+  if (command != HELP_CONTEXT && command != HELP_QUIT && command != HELP_CONTENTS && command != HELP_FINDER) {
+    return FALSE;
+  }
+  platform::HelpRequest request;
+  request.file = helpFile;
+  request.command = command;
+  request.data = data;
+  request.owner = hwnd;
+  return platform::GetBackend().ShowHelp(request) ? TRUE : FALSE;
+}
+
+namespace {
+
+// A file name becomes a file:// address; anything with a scheme is an address already.
+std::string AsAddress(std::string_view file) {
+  const size_t colon = file.find(':');
+  const bool hasScheme = colon != std::string_view::npos && colon > 1 &&
+                         std::all_of(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(colon), [](char c) {
+                           return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+                         });
+  if (hasScheme) return std::string(file);
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(file), ec);
+  return "file://" + (ec ? std::string(file) : absolute.string());
+}
+
+constexpr std::uintptr_t kShellOpened = 42;        // anything above 32
+constexpr std::uintptr_t kShellNoAssociation = 31;  // SE_ERR_NOASSOC
+constexpr std::uintptr_t kShellNoFile = 2;          // ERROR_FILE_NOT_FOUND
+
+}  // namespace
+
+HINSTANCE ShellExecute(HWND, const char* verb, const char* file, const char*, const char*, int) {
+  if (!file || !*file) return reinterpret_cast<HINSTANCE>(kShellNoFile);
+  if (verb && *verb && std::string_view(verb) != "open") return reinterpret_cast<HINSTANCE>(kShellNoAssociation);
+  const bool opened = platform::GetBackend().OpenUrl(AsAddress(file));
+  return reinterpret_cast<HINSTANCE>(opened ? kShellOpened : kShellNoAssociation);
 }
 
 namespace user {

@@ -3,6 +3,7 @@
 // menus, accelerators, string resources, message boxes and the tray.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/core/windef.h"
@@ -123,6 +124,17 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND own
 HACCEL LoadAccelerators(HINSTANCE instance, const char* name);
 BOOL DestroyAcceleratorTable(HACCEL accel);
 int TranslateAccelerator(HWND hwnd, HACCEL accel, MSG* msg);
+
+// ---- Help and shell ----
+// Commands (windef.h): HELP_CONTEXT the topic numbered `data`, HELP_CONTENTS and HELP_FINDER
+// the contents topic, HELP_QUIT closes the file's viewer.
+// Opens (or closes) the help viewer of `helpFile`; one viewer a file, reused. FALSE when no
+// help service could be started.
+BOOL WinHelp(HWND hwnd, const char* helpFile, UINT command, std::uintptr_t data);
+// With the verb "open" (or none), hands a web address, or a file, to the desktop's opener.
+// Returns a value above 32 when it was handed over, as the classic call does.
+HINSTANCE ShellExecute(HWND hwnd, const char* verb, const char* file, const char* parameters,
+                       const char* directory, int show);
 
 // ---- Strings, message boxes, shell ----
 int LoadString(HINSTANCE instance, UINT id, char* buffer, int size);

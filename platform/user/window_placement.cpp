@@ -175,6 +175,11 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
       platform::GetBackend().RaiseNative(hwnd, !(flags & SWP_NOACTIVATE));
     }
   }
+  // Last of all the window hears that the change is done, on the desktop too: what needs a
+  // window really shown or really hidden (a copy of the screen behind it) waits for this.
+  WINDOWPOS done{hwnd, insertAfter, static_cast<int>(w->rect.left), static_cast<int>(w->rect.top),
+                 static_cast<int>(w->rect.right - w->rect.left), static_cast<int>(w->rect.bottom - w->rect.top), flags};
+  SendMessage(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&done));
   return TRUE;
 }
 

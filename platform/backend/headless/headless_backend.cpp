@@ -91,6 +91,15 @@ void HeadlessBackend::SetDesktopPicture(gdi::Surface picture) {
 }
 
 void HeadlessBackend::GrabScreen(const RECT& area, std::uint32_t* out, int stride) {
+  Grab grab{area, false};
+  for (HWND h : user::TopLevelWindows()) {
+    if (h == GetDesktopWindow() || !IsWindowVisible(h)) continue;
+    RECT r;
+    GetWindowRect(h, &r);
+    RECT common;
+    if (IntersectRect(&common, &r, &area)) grab.programWindowShown = true;
+  }
+  grabs.push_back(grab);
   for (int y = area.top; y < area.bottom; ++y) {
     for (int x = area.left; x < area.right; ++x) {
       const std::uint32_t p = desktop_.Contains(x, y) ? desktop_.At(x, y) : 0;
@@ -208,6 +217,17 @@ int HeadlessBackend::MessageBox(HWND owner, const std::string& text, const std::
   // Taken down early, the one-button box answers as if its button had been pressed.
   if (!StayModal()) return IDOK;
   return messageBoxAnswer;
+}
+
+bool HeadlessBackend::ShowHelp(const HelpRequest& request) {
+  helpRequests.push_back(request);
+  return helpAvailable;
+}
+
+bool HeadlessBackend::OpenUrl(const std::string& url) {
+  if (!opensUrls) return false;
+  openedUrls.push_back(url);
+  return true;
 }
 
 }  // namespace platform

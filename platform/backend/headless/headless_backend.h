@@ -51,6 +51,10 @@ class HeadlessBackend : public Backend {
   std::function<UINT(const std::vector<MenuEntry>&, POINT, HWND)> menuChooser;
   std::function<std::optional<std::string>(const FileDialogRequest&)> fileDialogAnswer;
   int messageBoxAnswer = 1;
+  // Whether a help viewer can be started, and whether the desktop has an opener for
+  // addresses.
+  bool helpAvailable = true;
+  bool opensUrls = true;
   // Keeps each menu, file dialog or message box up, with the program's messages flowing,
   // while it returns true; then the answer above is taken. Without it the answer comes at
   // once. A box whose modal loop ends early (a quit, an end requested) is cancelled.
@@ -82,6 +86,15 @@ class HeadlessBackend : public Backend {
   std::vector<MessageBoxCall> messageBoxes;
   std::vector<HWND> systemMoves;       // windows the window system was asked to move
   std::vector<FileDialogRequest> fileDialogs;
+  std::vector<HelpRequest> helpRequests;  // every WinHelp call that reached the backend
+  std::vector<std::string> openedUrls;    // addresses handed to the desktop's opener
+  // Every copy of the screen taken, and whether a shown window of the program lay over it
+  // then (a copy that would hold the program's own window on a real screen).
+  struct Grab {
+    RECT area;
+    bool programWindowShown = false;
+  };
+  std::vector<Grab> grabs;
   Cursor cursor;                       // what the pointer shows now
   int cursorChanges = 0;
   POINT cursorPos{0, 0};
@@ -119,6 +132,8 @@ class HeadlessBackend : public Backend {
   UINT TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND owner) override;
   std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
   int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
+  bool ShowHelp(const HelpRequest& request) override;
+  bool OpenUrl(const std::string& url) override;
 
  private:
   HWND TopLevelAt(POINT screen) const;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QImage>
 #include <QKeyEvent>
@@ -15,10 +16,13 @@
 #include <QRegion>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QThread>
+#include <QUrl>
 #include <QWidget>
 #include <QWindow>
 #include <ctime>
 
+#include "platform/backend/qt/help_viewer.h"
 #include "platform/backend/qt/x11_window_state.h"
 #include "platform/gdi/rect.h"
 #include "platform/gdi/region.h"
@@ -60,6 +64,7 @@ int VirtualKeyFor(int key) {
     case Qt::Key_Down: return VK_DOWN;
     case Qt::Key_Insert: return VK_INSERT;
     case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_Menu: return VK_APPS;
     default: return 0;
   }
 }
@@ -158,9 +163,14 @@ class NativeWindow : public QWidget {
         if (auto above = x11::IsAbove(static_cast<unsigned long>(winId()))) above_ = *above;
       }
       hide();
+      hiddenAt_.start();
     }
     Place(rect);
   }
+
+  // Whether the window left the screen so lately that the screen may still show it.
+  bool HiddenWithin(int ms) const { return hiddenAt_.isValid() && hiddenAt_.elapsed() < ms; }
+  int MsSinceHidden() const { return hiddenAt_.isValid() ? static_cast<int>(hiddenAt_.elapsed()) : 1 << 30; }
 
   void Present(const gdi::Surface& pixels, const RECT& dirty) {
     if (image_.width() != pixels.width || image_.height() != pixels.height) {
@@ -266,6 +276,7 @@ class NativeWindow : public QWidget {
   bool skipTaskbar_ = false;
   bool programTopmost_ = false;  // what the program asked for
   bool above_ = false;           // what the window has, the user's choice included
+  QElapsedTimer hiddenAt_;       // since the last hide
 };
 
 QtBackend::QtBackend(QApplication& app) : app_(app) {
@@ -318,6 +329,27 @@ int QtBackend::ScreenBitsPerPixel() {
 void QtBackend::GrabScreen(const RECT& area, std::uint32_t* out, int stride) {
   const int w = area.right - area.left;
   const int h = area.bottom - area.top;
+  // The copy is of what lies behind the program's windows, never of them. A window hidden a
+  // moment ago may still be in the screen's pixels until the server and the windows beneath
+  // have repainted: wait for that, briefly and without spinning. A balloon over the area is
+  // lifted for the moment of the copy.
+  const QRect wanted(area.left, area.top, w, h);
+  std::vector<NativeWindow*> lifted;
+  int wait = 0;
+  for (auto& [hwnd, window] : windows_) {
+    if (!window->geometry().intersects(wanted)) continue;
+    if (window->isVisible() && window->windowType() == Qt::ToolTip) {
+      window->hide();
+      lifted.push_back(window);
+      wait = kScreenSettleMs;
+    } else if (!window->isVisible() && window->HiddenWithin(kScreenSettleMs)) {
+      wait = std::max(wait, kScreenSettleMs - window->MsSinceHidden());
+    }
+  }
+  if (wait > 0) {
+    x11::Sync();
+    QThread::msleep(static_cast<unsigned long>(wait));
+  }
   QImage shot;
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     shot = screen->grabWindow(0, area.left, area.top, w, h).toImage().convertToFormat(QImage::Format_RGB32);
@@ -334,6 +366,7 @@ void QtBackend::GrabScreen(const RECT& area, std::uint32_t* out, int stride) {
       out[static_cast<size_t>(y) * stride + x] = p;
     }
   }
+  for (NativeWindow* window : lifted) window->show();
 }
 
 NativeWindow* QtBackend::Find(HWND hwnd) const {
@@ -536,5 +569,25 @@ int QtBackend::MessageBox(HWND owner, const std::string& text, const std::string
   ReturnFocusTo(owner);
   return IDOK;
 }
+
+bool QtBackend::ShowHelp(const HelpRequest& request) {
+  if (request.command == HELP_QUIT) {
+    helpViewers_.erase(request.file);
+    return true;
+  }
+  auto& viewer = helpViewers_[request.file];
+  if (!viewer) viewer = std::make_unique<HelpViewer>(request.file);
+  if (request.command == HELP_CONTEXT) {
+    viewer->ShowTopic(static_cast<std::int32_t>(request.data));
+  } else {
+    viewer->ShowContents();
+  }
+  viewer->show();
+  viewer->raise();
+  viewer->activateWindow();
+  return true;
+}
+
+bool QtBackend::OpenUrl(const std::string& url) { return QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); }
 
 }  // namespace platform

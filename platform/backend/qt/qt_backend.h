@@ -17,6 +17,7 @@ class QSystemTrayIcon;
 
 namespace platform {
 
+class HelpViewer;
 class NativeWindow;
 
 class QtBackend : public Backend {
@@ -46,6 +47,8 @@ class QtBackend : public Backend {
   UINT TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND owner) override;
   std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
   int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
+  bool ShowHelp(const HelpRequest& request) override;
+  bool OpenUrl(const std::string& url) override;
 
   // The pointer entered or left one of the program's windows (the window shows the
   // current cursor while the pointer is over it).
@@ -53,6 +56,10 @@ class QtBackend : public Backend {
   void PointerLeft(NativeWindow* window);
 
  private:
+  // How long a hidden window may linger in the screen's pixels: the server unmaps it and the
+  // windows beneath repaint within this.
+  static constexpr int kScreenSettleMs = 40;
+
   NativeWindow* Find(HWND hwnd) const;
   void ReturnFocusTo(HWND owner);
   const QCursor& CursorFor(const Cursor& cursor);
@@ -62,6 +69,8 @@ class QtBackend : public Backend {
   QTimer wake_;
   std::unordered_map<HWND, NativeWindow*> windows_;
   std::map<std::pair<HWND, UINT>, std::unique_ptr<QSystemTrayIcon>> tray_;
+  // One help viewer a help file, kept and reused until HELP_QUIT or the end.
+  std::map<std::string, std::unique_ptr<HelpViewer>> helpViewers_;
   NativeWindow* hovered_ = nullptr;
   Cursor cursor_;
   std::unique_ptr<QCursor> shownCursor_;

@@ -54,6 +54,10 @@ std::optional<std::vector<Atom>> States(Display* d, Window w) {
 
 bool Available() { return TheDisplay() != nullptr; }
 
+void Sync() {
+  if (Display* d = TheDisplay()) XSync(d, False);
+}
+
 void SetStatesBeforeMapping(unsigned long window, bool skipTaskbar, bool above) {
   Display* d = TheDisplay();
   if (!d || !window) return;

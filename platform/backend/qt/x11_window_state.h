@@ -10,6 +10,8 @@ namespace platform::x11 {
 
 // True when the program runs on an X server.
 bool Available();
+// Waits until the X server has carried out every request sent so far.
+void Sync();
 // Puts the states on a window that is about to be mapped (the window manager reads the
 // property when mapping), keeping whatever else the property holds.
 void SetStatesBeforeMapping(unsigned long window, bool skipTaskbar, bool above);
