@@ -16,6 +16,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
   ON_WM_SETCURSOR()
   ON_WM_TIMER()
   ON_WM_SHOWWINDOW()
+  ON_WM_WINDOWPOSCHANGED()
   ON_WM_MOVE()
 END_MESSAGE_MAP()
 
@@ -137,8 +138,18 @@ void CMainFrame::OnActivate(UINT state, CWnd* other, BOOL minimized) {
 
 void CMainFrame::OnShowWindow(BOOL show, UINT status) {
   CFrameWnd::OnShowWindow(show, status);
-  // Hiding the window, for whatever reason, refreshes the desktop copy behind it.
-  if (!show && GetActiveView()) GetActiveView()->SendMessage(WM_COMMAND, ID_CAPTURE_DESKTOP, 0);
+  // Hiding the window, for whatever reason, refreshes the desktop copy behind it. The copy
+  // waits until the window has really gone from the screen, or it would hold the window
+  // itself: the show-window message comes while the window is still there.
+  if (!show) m_bCaptureWhenHidden = TRUE;
+}
+
+void CMainFrame::OnWindowPosChanged(WINDOWPOS* pos) {
+  CFrameWnd::OnWindowPosChanged(pos);
+  if (m_bCaptureWhenHidden && (pos->flags & SWP_HIDEWINDOW) && !IsWindowVisible()) {
+    m_bCaptureWhenHidden = FALSE;
+    if (GetActiveView()) GetActiveView()->SendMessage(WM_COMMAND, ID_CAPTURE_DESKTOP, 0);
+  }
 }
 
 void CMainFrame::OnMove(int x, int y) {

@@ -33,11 +33,14 @@ class CMainFrame : public CFrameWnd {
   void OnPaletteChanged(CWnd* focusWnd);
   void OnActivate(UINT state, CWnd* other, BOOL minimized);
   void OnShowWindow(BOOL show, UINT status);
+  void OnWindowPosChanged(WINDOWPOS* pos);
   void OnMove(int x, int y);
 
   DECLARE_MESSAGE_MAP()
 
  private:
+  // Set when the window is about to be hidden; the copy of the desktop is taken once it is.
+  BOOL m_bCaptureWhenHidden = FALSE;
   // Realises the sky picture's palette in the active view; invalidates it when entries
   // changed.
   void RealizeSkyPalette(BOOL background);

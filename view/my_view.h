@@ -1,7 +1,7 @@
 // CMyView: the view that fills the frame and does everything visible. Its members and
 // lifecycle, outline, mouse and commands are in my_view.cpp, the paint in view_paint.cpp, the
 // sky timer and the sky's events in view_sky.cpp, the star balloons in view_stars.cpp, the
-// frame and clock in view_decor.cpp; the
+// mouse gestures and commands in view_commands.cpp, the frame and clock in view_decor.cpp; the
 // work itself is done by the sky/ and decor/ modules with what the view hands them.
 #pragma once
 
@@ -21,6 +21,8 @@ class CMyView : public CView {
   ~CMyView() override;
 
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  // Shift+F10 and the menu key open the context menu just inside the window's corner.
+  BOOL PreTranslateMessage(MSG* msg) override;
   void OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) override;
   void OnDraw(CDC* dc) override;
 
@@ -101,6 +103,16 @@ class CMyView : public CView {
   void OnSize(UINT type, int cx, int cy);
   void OnLButtonDown(UINT flags, CPoint point);
   void OnMouseMove(UINT flags, CPoint point);
+  void OnLButtonDblClk(UINT flags, CPoint point);
+  LRESULT OnNcHitTest(CPoint point);
+  void OnContextMenu(CWnd* wnd, CPoint point);
+  void OnHelpTopics();
+  void OnNebuloriumHelp();
+  void OnNebuloriumWeb();
+  void OnMakerHome();
+  void OnShowMainWindow();
+  void OnCaptureDesktop();
+  void OnCaptureBackground();
   BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
   void OnAppExit();
 
