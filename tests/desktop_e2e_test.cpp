@@ -275,8 +275,10 @@ class DesktopTest : public ::testing::Test {
   }
 
   // Starts the program and waits for its window to be mapped; returns that window.
-  Window StartProgram() {
-    program_ = Spawn({LV_PROGRAM_PATH}, {"XDG_CONFIG_HOME=" + config_, "DISPLAY=" + display_}, config_ + "/program.log");
+  Window StartProgram(std::vector<std::string> env = {}) {
+    env.push_back("XDG_CONFIG_HOME=" + config_);
+    env.push_back("DISPLAY=" + display_);
+    program_ = Spawn({LV_PROGRAM_PATH}, env, config_ + "/program.log");
     Window found = 0;
     WaitUntil(
         [&] {
@@ -713,6 +715,203 @@ TEST_F(DesktopTest, TheBalloonStandsAboveARoofWindowKeptOnTop) {
   Shell("xdotool mousemove " + std::to_string(g.x + star->x) + " " + std::to_string(g.y + star->y));
   ASSERT_TRUE(WaitUntil([&] { return BalloonWindows(x_).size() == 1; }, 3s));
   EXPECT_TRUE(StackedAbove(x_, BalloonWindows(x_).front(), w));
+}
+
+}  // namespace
+
+namespace {
+
+// Windows of the program's own, by title, on the screen now.
+std::vector<Window> WindowsTitled(Display* d, const std::string& title) {
+  std::vector<Window> found;
+  Walk(d, DefaultRootWindow(d), [&](Window w, Window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False), 0, 256, False,
+                           XInternAtom(d, "UTF8_STRING", False), &type, &format, &count, &after, &data) == Success &&
+        data) {
+      if (std::string(reinterpret_cast<char*>(data), count) == title) {
+        XWindowAttributes a{};
+        if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable) found.push_back(w);
+      }
+    }
+    if (data) XFree(data);
+  });
+  return found;
+}
+
+TEST_F(DesktopTest, DoubleClicksChangeTheSizeAndKeepTheCorner) {
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  const Geometry g = GeometryOf(x_, w);
+  ASSERT_EQ(g.width, 150);
+  Shell("xdotool mousemove " + std::to_string(g.x + 75) + " " + std::to_string(g.y + 20) + " click --repeat 2 --delay 60 1");
+  EXPECT_TRUE(WaitUntil([&] { return GeometryOf(x_, w).width == 200; }, 3s)) << "width " << GeometryOf(x_, w).width;
+  EXPECT_EQ(GeometryOf(x_, w).x, g.x);
+  EXPECT_EQ(GeometryOf(x_, w).y, g.y);
+  Shell("xdotool sleep 0.5 mousemove " + std::to_string(g.x + 100) + " " + std::to_string(g.y + 180) +
+        " click --repeat 2 --delay 60 1");
+  EXPECT_TRUE(WaitUntil([&] { return GeometryOf(x_, w).width == 150; }, 3s)) << "width " << GeometryOf(x_, w).width;
+  EXPECT_EQ(GeometryOf(x_, w).x, g.x);
+  EXPECT_EQ(GeometryOf(x_, w).y, g.y);
+}
+
+TEST_F(DesktopTest, TheContextMenuOpensByMouseAndKeyboardAndItsExitEndsTheProgram) {
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  const Geometry g = GeometryOf(x_, w);
+  auto menuAt = [&]() -> std::optional<Geometry> {
+    std::optional<Geometry> menu;
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &n)) return menu;
+    for (unsigned int i = 0; i < n; ++i) {
+      XWindowAttributes a{};
+      if (XGetWindowAttributes(x_, children[i], &a) && a.override_redirect && a.map_state == IsViewable &&
+          a.width > 100 && a.height > 150) {
+        menu = GeometryOf(x_, children[i]);
+      }
+    }
+    if (children) XFree(children);
+    return menu;
+  };
+  // The right button: at the pointer.
+  Shell("xdotool mousemove " + std::to_string(g.x + 40) + " " + std::to_string(g.y + 50) + " click 3");
+  ASSERT_TRUE(WaitUntil([&] { return menuAt().has_value(); }, 3s)) << "no menu";
+  EXPECT_EQ(menuAt()->x, g.x + 40);
+  EXPECT_EQ(menuAt()->y, g.y + 50);
+  Shell("xdotool key Escape");
+  ASSERT_TRUE(WaitUntil([&] { return !menuAt().has_value(); }, 3s));
+  // Shift+F10: just inside the window's top-left corner; its exit ends the program.
+  Shell("xdotool mousemove " + std::to_string(g.x + 75) + " " + std::to_string(g.y + 75) + " key shift+F10");
+  ASSERT_TRUE(WaitUntil([&] { return menuAt().has_value(); }, 3s)) << "no menu from the keyboard";
+  EXPECT_EQ(menuAt()->x, g.x + 5);
+  EXPECT_EQ(menuAt()->y, g.y + 5);
+  Shell("xdotool key x");
+  const std::optional<int> status = WaitForExit(program_, 10s);
+  ASSERT_TRUE(status.has_value()) << "the program did not end";
+  program_ = -1;
+  EXPECT_EQ(*status, 0);
+  EXPECT_EQ(ReadSetting("BeforePositionPosX"), g.x);
+  EXPECT_EQ(ReadSetting("FrameSizeNo"), 3);
+}
+
+TEST_F(DesktopTest, HelpOpensItsViewerAndTheWebPagesGoToTheDesktopsOpener) {
+  // A stand-in for the desktop's opener that writes down what it was given.
+  const std::string bin = config_ + "/bin";
+  fs::create_directories(bin);
+  {
+    std::ofstream opener(bin + "/xdg-open");
+    opener << "#!/bin/sh\necho \"$@\" >> " << config_ << "/opened.txt\n";
+  }
+  fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
+  const Window w = StartProgram({"PATH=" + bin + ":" + std::string(getenv("PATH"))});
+  ASSERT_NE(w, 0u);
+  const Geometry g = GeometryOf(x_, w);
+  const std::string point = std::to_string(g.x + 60) + " " + std::to_string(g.y + 60);
+  Shell("xdotool mousemove " + point + " click 3 sleep 0.6 key g");
+  EXPECT_TRUE(WaitUntil([&] { return ReadText(config_ + "/opened.txt").find("https://orvantworks.example/") != std::string::npos; }, 5s))
+      << "opened: " << ReadText(config_ + "/opened.txt");
+  Shell("xdotool mousemove " + point + " click 3 sleep 0.6 key h");
+  EXPECT_TRUE(WaitUntil([&] { return !WindowsTitled(x_, "目次 - Lumivane.HLP").empty(); }, 5s))
+      << "no help viewer on the contents of Lumivane.HLP";
+}
+
+// A picture on the screen behind everything: each pixel says where it is.
+std::uint32_t PatternAt(int x, int y) { return static_cast<std::uint32_t>((x * 7 + y * 3) & 0xFF) << 16 | (x & 0xFF) << 8 | (y & 0xFF); }
+
+TEST_F(DesktopTest, TheDesktopBackgroundShowsWhatLiesBehindTheWindowAtItsNewPlace) {
+  Setting("BkMode", 2);
+  Setting("EdgeFlg", 0);
+  Setting("ShootingStarLevel", 0);
+  Setting("SateltLevel", 0);
+  // The desktop: a patterned window at the bottom of the stacking order, and another
+  // application's window in a plain colour beside where the roof window will go.
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  const Window desktop = XCreateWindow(x_, DefaultRootWindow(x_), 0, 0, kScreenWidth, kScreenHeight, 0, CopyFromParent,
+                                       InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+  XImage* picture = XCreateImage(x_, DefaultVisual(x_, DefaultScreen(x_)), 24, ZPixmap, 0, nullptr, kScreenWidth,
+                                 kScreenHeight, 32, 0);
+  picture->data = static_cast<char*>(std::malloc(static_cast<size_t>(picture->bytes_per_line) * kScreenHeight));
+  for (int y = 0; y < kScreenHeight; ++y) {
+    for (int x = 0; x < kScreenWidth; ++x) XPutPixel(picture, x, y, PatternAt(x, y));
+  }
+  const Pixmap pixmap = XCreatePixmap(x_, desktop, kScreenWidth, kScreenHeight, 24);
+  XPutImage(x_, pixmap, DefaultGC(x_, DefaultScreen(x_)), picture, 0, 0, 0, 0, kScreenWidth, kScreenHeight);
+  XDestroyImage(picture);
+  XSetWindowBackgroundPixmap(x_, desktop, pixmap);
+  XMapWindow(x_, desktop);
+  XLowerWindow(x_, desktop);
+  XSetWindowAttributes plain = attributes;
+  plain.background_pixel = 0x22AA44;
+  const Window other = XCreateWindow(x_, DefaultRootWindow(x_), 600, 100, 120, 400, 0, CopyFromParent, InputOutput,
+                                     CopyFromParent, CWOverrideRedirect | CWBackPixel, &plain);
+  XMapWindow(x_, other);
+  // Both below every window the window manager stacks, the pattern lowest.
+  XLowerWindow(x_, other);
+  XLowerWindow(x_, desktop);
+  XSync(x_, False);
+  {
+    // Both stand on the screen before the program starts.
+    XImage* probe = XGetImage(x_, DefaultRootWindow(x_), 600, 100, 1, 1, AllPlanes, ZPixmap);
+    ASSERT_NE(probe, nullptr);
+    EXPECT_EQ(XGetPixel(probe, 0, 0) & 0xFFFFFF, 0x22AA44u);
+    XDestroyImage(probe);
+  }
+
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  const Geometry g = GeometryOf(x_, w);
+  // Drag it over the other window's edge, then pass the pointer over it.
+  Shell("xdotool mousemove " + std::to_string(g.x + 70) + " " + std::to_string(g.y + 70) + " sleep 0.2 mousedown 1" +
+        " sleep 0.3 mousemove " + std::to_string(g.x + 120) + " " + std::to_string(g.y + 20) + " sleep 0.2 mousemove " +
+        std::to_string(g.x + 170) + " " + std::to_string(g.y - 30) + " sleep 0.3 mouseup 1");
+  ASSERT_TRUE(WaitUntil([&] { return GeometryOf(x_, w).x == g.x + 100; }, 3s));
+  const Geometry moved = GeometryOf(x_, w);
+  // Then, as a user would, the pointer passes over the window at its new place.
+  Shell("xdotool sleep 0.5 mousemove " + std::to_string(moved.x + 20) + " " + std::to_string(moved.y + 20) +
+        " sleep 0.2 mousemove " + std::to_string(moved.x + 30) + " " + std::to_string(moved.y + 30));
+  std::this_thread::sleep_for(800ms);
+
+  // Between the stars (where the map's mask is white), the window shows what lies behind it.
+  const POINT origin = [] {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return sky::SkyOrigin(local.tm_mon + 1, local.tm_mday, 150, 150);
+  }();
+  image::sbm::FileSource source((fs::path(LV_PROGRAM_PATH).parent_path() / "SkyMapSh.SBM").c_str());
+  image::sbm::Picture maskPicture;
+  ASSERT_EQ(image::sbm::ReadPicture(source, maskPicture), image::sbm::ReadOutcome::kLoaded);
+  const auto mask = image::sbm::ToArgb(maskPicture);
+  XImage* shot = XGetImage(x_, w, 0, 0, 150, 150, AllPlanes, ZPixmap);
+  ASSERT_NE(shot, nullptr);
+  int between = 0, behind = 0, oldPlace = 0, otherWindow = 0;
+  for (int y = 0; y < 150; ++y) {
+    for (int x = 0; x < 150; ++x) {
+      if ((mask->argb[static_cast<size_t>(origin.y + y) * mask->width + origin.x + x] & 0xFFFFFF) != 0xFFFFFF) continue;
+      ++between;
+      const unsigned long got = XGetPixel(shot, x, y) & 0xFFFFFF;
+      const int sx = moved.x + x, sy = moved.y + y;
+      const bool overOther = sx >= 600 && sx < 720 && sy >= 100 && sy < 500;
+      behind += got == (overOther ? 0x22AA44u : PatternAt(sx, sy));
+      otherWindow += overOther;
+      oldPlace += got == PatternAt(g.x + x, g.y + y) && PatternAt(g.x + x, g.y + y) != PatternAt(sx, sy);
+    }
+  }
+  XDestroyImage(shot);
+  XDestroyWindow(x_, other);
+  XDestroyWindow(x_, desktop);
+  XFreePixmap(x_, pixmap);
+  XSync(x_, False);
+  ASSERT_GT(between, 150 * 150 * 9 / 10);
+  EXPECT_EQ(behind, between) << "pixels between the stars that are not what lies behind the window";
+  EXPECT_GT(otherWindow, 100) << "the test meant the window to stand partly over the other window";
+  EXPECT_EQ(oldPlace, 0);
 }
 
 }  // namespace

@@ -193,6 +193,11 @@ class NativeWindow : public QWidget {
   }
 
   bool StartMove() {
+    // The press that asked for the move may already be over (a click, the first half of a
+    // double-click): a window manager asked to move then would wait for a release that has
+    // come and gone, and take the user's next click to end a move nobody is making.
+    const std::optional<bool> held = x11::LeftButtonDown();
+    if (!(held ? *held : (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0)) return false;
     if (windowHandle() && windowHandle()->startSystemMove()) return true;
     // The window system cannot move it: follow the pointer ourselves until release.
     dragging_ = true;

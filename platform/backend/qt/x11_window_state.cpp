@@ -58,6 +58,16 @@ void Sync() {
   if (Display* d = TheDisplay()) XSync(d, False);
 }
 
+std::optional<bool> LeftButtonDown() {
+  Display* d = TheDisplay();
+  if (!d) return std::nullopt;
+  Window root = 0, child = 0;
+  int rootX = 0, rootY = 0, x = 0, y = 0;
+  unsigned int mask = 0;
+  if (!XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rootX, &rootY, &x, &y, &mask)) return std::nullopt;
+  return (mask & Button1Mask) != 0;
+}
+
 void SetStatesBeforeMapping(unsigned long window, bool skipTaskbar, bool above) {
   Display* d = TheDisplay();
   if (!d || !window) return;

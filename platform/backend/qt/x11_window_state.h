@@ -12,6 +12,8 @@ namespace platform::x11 {
 bool Available();
 // Waits until the X server has carried out every request sent so far.
 void Sync();
+// Whether the left mouse button is down now, as the server knows it; nothing without X.
+std::optional<bool> LeftButtonDown();
 // Puts the states on a window that is about to be mapped (the window manager reads the
 // property when mapping), keeping whatever else the property holds.
 void SetStatesBeforeMapping(unsigned long window, bool skipTaskbar, bool above);
