@@ -291,6 +291,8 @@ TEST_F(CommandsTest, ExitFromTheMenuOfARoundWindowSquaresItAndSavesEverything) {
 }
 
 TEST_F(CommandsTest, HelpAndTheWebPagesGoToTheDesktopsServices) {
+  // The program folder the build fills: the help files are there.
+  programDir = std::filesystem::path(AfxExecutablePath()).parent_path().string();
   ASSERT_TRUE(Start());
   ViewCommand(ID_HELP_TOPICS);
   ASSERT_EQ(backend->helpRequests.size(), 1u);
@@ -298,6 +300,7 @@ TEST_F(CommandsTest, HelpAndTheWebPagesGoToTheDesktopsServices) {
   EXPECT_EQ(backend->helpRequests[0].command, static_cast<UINT>(HELP_FINDER));
   EXPECT_EQ(backend->helpRequests[0].data, 0u);
   EXPECT_EQ(backend->helpRequests[0].owner, FrameHwnd());
+  EXPECT_EQ(backend->helpTopicShown, "目次");
   ViewCommand(ID_NEBULORIUM_HELP);
   ASSERT_EQ(backend->helpRequests.size(), 2u);
   EXPECT_EQ(backend->helpRequests[1].file, app->m_strProgramDir + "Nebulorium.hlp");
@@ -312,6 +315,29 @@ TEST_F(CommandsTest, HelpAndTheWebPagesGoToTheDesktopsServices) {
   ASSERT_EQ(backend->helpRequests.size(), 3u);
   EXPECT_EQ(backend->helpRequests[2].command, static_cast<UINT>(HELP_QUIT));
   EXPECT_EQ(backend->helpRequests[2].file, backend->helpRequests[0].file);
+}
+
+TEST_F(CommandsTest, AMissingHelpFileIsTheViewersToReport) {
+  char pattern[] = "/tmp/lumivane-nohelp-XXXXXX";
+  programDir = mkdtemp(pattern);
+  ASSERT_TRUE(Start());
+  ViewCommand(ID_NEBULORIUM_HELP);
+  EXPECT_EQ(backend->helpProblem, programDir + "/Nebulorium.hlp: not found");
+  EXPECT_TRUE(backend->helpTopicShown.empty());
+  // Not the framework's failure: the viewer itself started and says what is wrong.
+  EXPECT_TRUE(backend->messageBoxes.empty());
+  std::filesystem::remove_all(programDir);
+}
+
+TEST_F(CommandsTest, TheTrayMenusCommandsReachTheViewToo) {
+  ASSERT_TRUE(Start());
+  backend->menuChooser = [](const std::vector<platform::MenuEntry>& entries, POINT, HWND) { return entries[0].id; };
+  backend->grabs.clear();
+  backend->ClickTray(FrameHwnd(), IDR_MAINFRAME, WM_RBUTTONDOWN);
+  platform::PumpPendingMessages();
+  // "背景を取り込む(R)" from the tray, over darkness too: hide, two copies, shown again.
+  EXPECT_EQ(backend->grabs.size(), 2u);
+  EXPECT_TRUE(::IsWindowVisible(FrameHwnd()));
 }
 
 TEST_F(CommandsTest, WhenNoHelpCanBeStartedTheFrameworkSaysSo) {

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "platform/core/help_file.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
 #include "platform/user/native.h"
@@ -221,7 +222,16 @@ int HeadlessBackend::MessageBox(HWND owner, const std::string& text, const std::
 
 bool HeadlessBackend::ShowHelp(const HelpRequest& request) {
   helpRequests.push_back(request);
-  return helpAvailable;
+  if (!helpAvailable) return false;
+  helpTopicShown.clear();
+  helpProblem.clear();
+  if (request.command == HELP_QUIT) return true;
+  // The viewer's choice of topic, as the desktop's viewer makes it.
+  const std::optional<help::Document> doc = help::Load(request.file, &helpProblem);
+  if (!doc) return true;
+  const help::Topic* topic = request.command == HELP_CONTEXT ? doc->Find(static_cast<std::int32_t>(request.data)) : nullptr;
+  helpTopicShown = (topic ? *topic : doc->Contents()).title;
+  return true;
 }
 
 bool HeadlessBackend::OpenUrl(const std::string& url) {

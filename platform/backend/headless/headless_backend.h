@@ -87,6 +87,10 @@ class HeadlessBackend : public Backend {
   std::vector<HWND> systemMoves;       // windows the window system was asked to move
   std::vector<FileDialogRequest> fileDialogs;
   std::vector<HelpRequest> helpRequests;  // every WinHelp call that reached the backend
+  // What the viewer of the last request showed: the topic's title, or its message about a
+  // file it could not read (and then no title).
+  std::string helpTopicShown;
+  std::string helpProblem;
   std::vector<std::string> openedUrls;    // addresses handed to the desktop's opener
   // Every copy of the screen taken, and whether a shown window of the program lay over it
   // then (a copy that would hold the program's own window on a real screen).
