@@ -16,6 +16,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,6 +46,8 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
             int keepFd = -1) {
   const pid_t pid = fork();
   if (pid == 0) {
+    // Whatever ends the test process (a crash, a timeout's kill) ends what it started too.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     for (const std::string& e : env) putenv(strdup(e.c_str()));
     const int devnull = open("/dev/null", O_RDWR);
     dup2(devnull, 0);
