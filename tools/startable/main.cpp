@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/core/code_page.h"
+#include "platform/core/windef.h"
 #include "sky/sky_chart.h"
 #include "sky/star_picture.h"
 
@@ -51,13 +52,6 @@ struct Refusal {
   std::string problem;
 };
 
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-};
-
 struct Star {
   int line = 0;
   long hr = 0;
@@ -66,8 +60,8 @@ struct Star {
   double magnitude = 0.0;
   std::array<std::string, 3> texts;  // Shift-JIS
   int extra = kDefaultExtra;
-  Rect first;
-  Rect second;
+  RECT first;
+  RECT second;
   bool twoImages = false;
 };
 
@@ -200,14 +194,14 @@ void PlaceStar(Star& star, const std::string& where) {
   if (columns.empty()) throw Refusal{where, "right ascension " + Decimal(star.raHours) + " falls off the sky map"};
   const sky::StarExtent reach = sky::StarReach(star.magnitude);
   const auto around = [&](int column) {
-    return Rect{column + reach.left - star.extra, *row + reach.top - star.extra, column + reach.right + star.extra,
+    return RECT{column + reach.left - star.extra, *row + reach.top - star.extra, column + reach.right + star.extra,
                 *row + reach.bottom + star.extra};
   };
   star.first = around(columns.front());
   star.twoImages = columns.size() > 1;
   // The program always reads two rectangles; a star drawn once gives the same one twice.
   star.second = star.twoImages ? around(columns.back()) : star.first;
-  for (const Rect& r : {star.first, star.second}) {
+  for (const RECT& r : {star.first, star.second}) {
     const std::pair<const char*, int> numbers[] = {{"left", r.left}, {"top", r.top}, {"right", r.right}, {"bottom", r.bottom}};
     for (const auto& [name, value] : numbers) {
       if (value > kLargestNumber || value < kSmallestNumber) {
@@ -296,7 +290,7 @@ std::string Number4(int value) {
   return text;
 }
 
-void AppendRect(std::string& out, const Rect& r) {
+void AppendRect(std::string& out, const RECT& r) {
   out += Number4(r.left) + "," + Number4(r.top) + "," + Number4(r.right) + "," + Number4(r.bottom) + "\r\n";
 }
 
