@@ -288,10 +288,13 @@ std::vector<std::string> CheckAgainstSourceAndMap(const std::string& sourcePath,
 }
 
 // The source's numbers are those of the star's line in the Bright Star Catalogue (as xplanet
-// installs it: dec, ra, mag, "name", HR, ...), where that copy is installed.
+// installs it: dec, ra, mag, "name", HR, ...); the test set-up installs that copy.
 void CheckAgainstCatalogue(const std::string& sourcePath) {
   std::ifstream catalogue("/usr/share/xplanet/stars/BSC");
-  if (!catalogue) return;
+  if (!catalogue) {
+    ADD_FAILURE() << "/usr/share/xplanet/stars/BSC is missing (Debian package xplanet, which scripts/setup.sh installs)";
+    return;
+  }
   std::map<int, std::array<double, 3>> byHr;  // ra, dec, mag
   std::string line;
   while (std::getline(catalogue, line)) {
