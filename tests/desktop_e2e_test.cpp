@@ -165,6 +165,39 @@ void Walk(Display* d, Window w, const std::function<void(Window, Window)>& visit
 
 void Shell(const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; }
 
+// Where today's sky lies on the map for a window of the given size.
+POINT TodaysOrigin(int size) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return sky::SkyOrigin(local.tm_mon + 1, local.tm_mday, size, size);
+}
+
+// The star table the program reads, from beside it.
+struct ProgramStarTable {
+  ProgramStarTable() { sky::LoadStarTable((fs::path(LV_PROGRAM_PATH).parent_path() / "SPup.sbd").c_str(), stars); }
+  ~ProgramStarTable() {
+    for (CStarDataObject* s : stars) delete s;
+  }
+  ProgramStarTable(const ProgramStarTable&) = delete;
+  ProgramStarTable& operator=(const ProgramStarTable&) = delete;
+
+  // The first star of the table whose image the largest window shows today away from its
+  // edges: where it is in the window, and its title.
+  std::optional<std::pair<POINT, std::string>> InTodaysWindow() const {
+    const POINT origin = TodaysOrigin(350);
+    for (const CStarDataObject* s : stars) {
+      for (const CRect& r : {s->m_rcFirst, s->m_rcSecond}) {
+        const POINT centre{(r.left + r.right) / 2 - origin.x, (r.top + r.bottom) / 2 - origin.y};
+        if (centre.x >= 30 && centre.x <= 320 && centre.y >= 30 && centre.y <= 320) return std::pair{centre, s->m_strTitle};
+      }
+    }
+    return std::nullopt;
+  }
+
+  CStarTable stars;
+};
+
 class DesktopTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -453,10 +486,7 @@ TEST_F(DesktopTest, TheWindowShowsTodaysSkyCutFromTheMap) {
   Setting("SateltLevel", 0);
   const Window w = StartProgram();
   ASSERT_NE(w, 0u);
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  const POINT origin = sky::SkyOrigin(local.tm_mon + 1, local.tm_mday, 150, 150);
+  const POINT origin = TodaysOrigin(150);
 
   const fs::path mapFile = fs::path(LV_PROGRAM_PATH).parent_path() / "SkyMapHi.SBM";
   image::sbm::FileSource source(mapFile.c_str());
@@ -625,30 +655,18 @@ TEST_F(DesktopTest, PointingAtAStarOfTodaysSkyShowsItsBalloonBesideThePointer) {
   ASSERT_EQ(g.width, 350);
 
   // A star of the table that today's window shows, away from the edges.
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  const POINT origin = sky::SkyOrigin(local.tm_mon + 1, local.tm_mday, 350, 350);
-  CStarTable table;
-  sky::LoadStarTable((fs::path(LV_PROGRAM_PATH).parent_path() / "SPup.sbd").c_str(), table);
-  ASSERT_GE(table.size(), 40u) << "the star table was not found beside the program";
-  std::optional<POINT> star;
-  std::string title;
-  for (const CStarDataObject* s : table) {
-    for (const CRect& r : {s->m_rcFirst, s->m_rcSecond}) {
-      const POINT centre{(r.left + r.right) / 2 - origin.x, (r.top + r.bottom) / 2 - origin.y};
-      if (!star && centre.x >= 30 && centre.x <= 320 && centre.y >= 30 && centre.y <= 320) {
-        star = centre;
-        title = s->m_strTitle;
-      }
-    }
-  }
+  const POINT origin = TodaysOrigin(350);
+  const ProgramStarTable table;
+  ASSERT_GE(table.stars.size(), 40u) << "the star table was not found beside the program";
+  const auto found = table.InTodaysWindow();
+  const std::optional<POINT> star = found ? std::optional<POINT>(found->first) : std::nullopt;
+  const std::string title = found ? found->second : std::string();
   // A point of the window no star's rectangle reaches.
   std::optional<POINT> empty;
   for (int y = 20; y < 330 && !empty; y += 7) {
     for (int x = 20; x < 330 && !empty; x += 7) {
       bool free = true;
-      for (const CStarDataObject* s : table) {
+      for (const CStarDataObject* s : table.stars) {
         for (const CRect& r : {s->m_rcFirst, s->m_rcSecond}) {
           const int mx = x + origin.x, my = y + origin.y;
           free = free && !(r.left - 3 <= mx && mx <= r.right + 3 && r.top - 3 <= my && my <= r.bottom + 3);
@@ -657,7 +675,6 @@ TEST_F(DesktopTest, PointingAtAStarOfTodaysSkyShowsItsBalloonBesideThePointer) {
       if (free) empty = POINT{x, y};
     }
   }
-  for (CStarDataObject* s : table) delete s;
   ASSERT_TRUE(star.has_value()) << "no star of the table in today's window";
   ASSERT_TRUE(empty.has_value());
   auto moveTo = [&](int x, int y) { Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y)); };
@@ -701,19 +718,8 @@ TEST_F(DesktopTest, TheBalloonStandsAboveARoofWindowKeptOnTop) {
   ASSERT_NE(w, 0u);
   ASSERT_TRUE(WaitUntil([&] { return HasState(x_, w, "_NET_WM_STATE_ABOVE"); }, 3s));
   const Geometry g = GeometryOf(x_, w);
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  const POINT origin = sky::SkyOrigin(local.tm_mon + 1, local.tm_mday, 350, 350);
-  CStarTable table;
-  sky::LoadStarTable((fs::path(LV_PROGRAM_PATH).parent_path() / "SPup.sbd").c_str(), table);
-  std::optional<POINT> star;
-  for (const CStarDataObject* s : table) {
-    const POINT c{(s->m_rcFirst.left + s->m_rcFirst.right) / 2 - origin.x,
-                  (s->m_rcFirst.top + s->m_rcFirst.bottom) / 2 - origin.y};
-    if (!star && c.x >= 30 && c.x <= 320 && c.y >= 30 && c.y <= 320) star = c;
-  }
-  for (CStarDataObject* s : table) delete s;
+  const auto found = ProgramStarTable().InTodaysWindow();
+  const std::optional<POINT> star = found ? std::optional<POINT>(found->first) : std::nullopt;
   ASSERT_TRUE(star.has_value());
   Shell("xdotool mousemove " + std::to_string(g.x + star->x) + " " + std::to_string(g.y + star->y));
   ASSERT_TRUE(WaitUntil([&] { return BalloonWindows(x_).size() == 1; }, 3s));
@@ -881,12 +887,7 @@ TEST_F(DesktopTest, TheDesktopBackgroundShowsWhatLiesBehindTheWindowAtItsNewPlac
   std::this_thread::sleep_for(800ms);
 
   // Between the stars (where the map's mask is white), the window shows what lies behind it.
-  const POINT origin = [] {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return sky::SkyOrigin(local.tm_mon + 1, local.tm_mday, 150, 150);
-  }();
+  const POINT origin = TodaysOrigin(150);
   image::sbm::FileSource source((fs::path(LV_PROGRAM_PATH).parent_path() / "SkyMapSh.SBM").c_str());
   image::sbm::Picture maskPicture;
   ASSERT_EQ(image::sbm::ReadPicture(source, maskPicture), image::sbm::ReadOutcome::kLoaded);
