@@ -93,6 +93,14 @@ inline bool IS_INTRESOURCE(const char* p) { return (reinterpret_cast<std::uintpt
 
 // ---- Window messages ----
 constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_ENABLE = 0x000A;
+constexpr UINT WM_NEXTDLGCTL = 0x0028;
+constexpr UINT WM_DRAWITEM = 0x002B;
+constexpr UINT WM_SETFONT = 0x0030;
+constexpr UINT WM_GETFONT = 0x0031;
+constexpr UINT WM_GETDLGCODE = 0x0087;
+constexpr UINT WM_HSCROLL = 0x0114;
+constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_MOVE = 0x0003;
@@ -263,6 +271,10 @@ constexpr int VK_CONTROL = 0x11;
 constexpr int VK_MENU = 0x12;
 constexpr int VK_ESCAPE = 0x1B;
 constexpr int VK_SPACE = 0x20;
+constexpr int VK_PRIOR = 0x21;  // Page Up
+constexpr int VK_NEXT = 0x22;   // Page Down
+constexpr int VK_END = 0x23;
+constexpr int VK_HOME = 0x24;
 constexpr int VK_LEFT = 0x25;
 constexpr int VK_UP = 0x26;
 constexpr int VK_RIGHT = 0x27;
@@ -388,6 +400,14 @@ struct WNDCLASS {
 };
 
 constexpr int COLOR_WINDOW = 5;
+constexpr int COLOR_WINDOWTEXT = 8;
+constexpr int COLOR_HIGHLIGHT = 13;
+constexpr int COLOR_HIGHLIGHTTEXT = 14;
+constexpr int COLOR_BTNSHADOW = 16;
+constexpr int COLOR_GRAYTEXT = 17;
+constexpr int COLOR_BTNTEXT = 18;
+constexpr int COLOR_BTNHIGHLIGHT = 20;
+constexpr int COLOR_3DDKSHADOW = 21;
 constexpr int COLOR_BTNFACE = 15;
 
 // ---- Help ----
@@ -395,3 +415,105 @@ constexpr UINT HELP_CONTEXT = 0x0001;
 constexpr UINT HELP_QUIT = 0x0002;
 constexpr UINT HELP_CONTENTS = 0x0003;
 constexpr UINT HELP_FINDER = 0x000B;
+
+// ---- Notifications from controls ----
+struct NMHDR {
+  HWND hwndFrom = nullptr;
+  UINT idFrom = 0;
+  UINT code = 0;
+};
+
+// ---- Dialogs ----
+using DLGPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+constexpr DWORD DS_SETFONT = 0x0040;
+constexpr DWORD DS_MODALFRAME = 0x0080;
+constexpr DWORD DS_CENTER = 0x0800;
+constexpr UINT DM_GETDEFID = WM_USER + 0;
+constexpr UINT DM_SETDEFID = WM_USER + 1;
+constexpr WORD DC_HASDEFID = 0x534B;
+// What a control wants of the dialog's keyboard handling (WM_GETDLGCODE).
+constexpr UINT DLGC_WANTARROWS = 0x0001;
+constexpr UINT DLGC_WANTTAB = 0x0002;
+constexpr UINT DLGC_WANTALLKEYS = 0x0004;
+constexpr UINT DLGC_DEFPUSHBUTTON = 0x0010;
+constexpr UINT DLGC_UNDEFPUSHBUTTON = 0x0020;
+constexpr UINT DLGC_RADIOBUTTON = 0x0040;
+constexpr UINT DLGC_WANTCHARS = 0x0080;
+constexpr UINT DLGC_STATIC = 0x0100;
+constexpr UINT DLGC_BUTTON = 0x2000;
+
+// ---- Buttons ----
+constexpr DWORD BS_PUSHBUTTON = 0x0000;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
+constexpr DWORD BS_CHECKBOX = 0x0002;
+constexpr DWORD BS_AUTOCHECKBOX = 0x0003;
+constexpr DWORD BS_RADIOBUTTON = 0x0004;
+constexpr DWORD BS_GROUPBOX = 0x0007;
+constexpr DWORD BS_AUTORADIOBUTTON = 0x0009;
+constexpr DWORD BS_OWNERDRAW = 0x000B;
+constexpr DWORD BS_TYPEMASK = 0x000F;
+constexpr UINT BM_GETCHECK = 0x00F0;
+constexpr UINT BM_SETCHECK = 0x00F1;
+constexpr UINT BM_GETSTATE = 0x00F2;
+constexpr UINT BM_SETSTATE = 0x00F3;
+constexpr UINT BM_SETSTYLE = 0x00F4;
+constexpr UINT BM_CLICK = 0x00F5;
+constexpr UINT BST_UNCHECKED = 0x0000;
+constexpr UINT BST_CHECKED = 0x0001;
+constexpr UINT BST_PUSHED = 0x0004;
+constexpr UINT BST_FOCUS = 0x0008;
+constexpr UINT BN_CLICKED = 0;
+
+// Owner drawing (WM_DRAWITEM).
+constexpr UINT ODT_BUTTON = 4;
+constexpr UINT ODA_DRAWENTIRE = 0x0001;
+constexpr UINT ODA_SELECT = 0x0002;
+constexpr UINT ODA_FOCUS = 0x0004;
+constexpr UINT ODS_SELECTED = 0x0001;
+constexpr UINT ODS_GRAYED = 0x0002;
+constexpr UINT ODS_DISABLED = 0x0004;
+constexpr UINT ODS_CHECKED = 0x0008;
+constexpr UINT ODS_FOCUS = 0x0010;
+struct DRAWITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;
+  UINT itemAction = 0;
+  UINT itemState = 0;
+  HWND hwndItem = nullptr;
+  HDC hDC = nullptr;
+  RECT rcItem;
+  std::uintptr_t itemData = 0;
+};
+using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
+
+// ---- Static texts and pictures ----
+constexpr DWORD SS_LEFT = 0x0000;
+constexpr DWORD SS_CENTER = 0x0001;
+constexpr DWORD SS_RIGHT = 0x0002;
+constexpr DWORD SS_ICON = 0x0003;
+constexpr DWORD SS_BITMAP = 0x000E;
+constexpr DWORD SS_TYPEMASK = 0x001F;
+constexpr DWORD SS_NOTIFY = 0x0100;
+constexpr UINT STM_SETICON = 0x0170;
+constexpr UINT STM_GETICON = 0x0171;
+constexpr UINT STM_SETIMAGE = 0x0172;
+constexpr UINT STM_GETIMAGE = 0x0173;
+constexpr UINT IMAGE_BITMAP = 0;
+constexpr UINT IMAGE_ICON = 1;
+
+// ---- Combo boxes (the drop-down list) ----
+constexpr DWORD CBS_DROPDOWNLIST = 0x0003;
+constexpr UINT CB_ADDSTRING = 0x0143;
+constexpr UINT CB_GETCOUNT = 0x0146;
+constexpr UINT CB_GETCURSEL = 0x0147;
+constexpr UINT CB_GETLBTEXT = 0x0148;
+constexpr UINT CB_GETLBTEXTLEN = 0x0149;
+constexpr UINT CB_RESETCONTENT = 0x014B;
+constexpr UINT CB_SETCURSEL = 0x014E;
+constexpr UINT CB_SHOWDROPDOWN = 0x014F;
+constexpr UINT CB_GETDROPPEDSTATE = 0x0157;
+constexpr LRESULT CB_ERR = -1;
+constexpr UINT CBN_SELCHANGE = 1;
+constexpr UINT CBN_DROPDOWN = 7;
+constexpr UINT CBN_CLOSEUP = 8;

@@ -79,12 +79,6 @@ struct AFX_MSGMAP {
 
 constexpr UINT CN_COMMAND = 0;
 
-struct NMHDR {
-  HWND hwndFrom = nullptr;
-  UINT idFrom = 0;
-  UINT code = 0;
-};
-
 #define DECLARE_MESSAGE_MAP()                       \
  protected:                                         \
   static const AFX_MSGMAP* GetThisMessageMap();     \

@@ -87,6 +87,9 @@ class CWnd : public CCmdTarget {
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
   virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
   virtual void PostNcDestroy();
+  // Makes a window made elsewhere (a dialog's control) this object's: its messages pass
+  // through the message map first, then to its own procedure.
+  BOOL SubclassWindow(HWND hwnd);
 
   // Passes the message being handled to the default processing.
   LRESULT Default();
@@ -117,6 +120,11 @@ class CWnd : public CCmdTarget {
   void InvalidateRgn(CRgn* rgn, BOOL erase = TRUE) { ::InvalidateRgn(m_hWnd, rgn ? static_cast<HRGN>(*rgn) : nullptr, erase); }
   void UpdateWindow() { ::UpdateWindow(m_hWnd); }
   BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+  BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+  BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+  // Centres the window over its owner, or over the work area when the owner is hidden
+  // or minimized, and keeps it inside the work area.
+  void CenterWindow(CWnd* alternateOwner = nullptr);
   void SetWindowText(const char* text) { ::SetWindowText(m_hWnd, text); }
   CString GetWindowText() const { return ::GetWindowTextString(m_hWnd); }
   int SetWindowRgn(HRGN rgn, BOOL redraw) { return ::SetWindowRgn(m_hWnd, rgn, redraw); }
@@ -140,6 +148,9 @@ class CWnd : public CCmdTarget {
  protected:
   // Looks the message up in the map chain; true when a handler ran.
   virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  // A message the parent received about this control (WM_DRAWITEM), handed to the
+  // control's own object; true when it handled it.
+  virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) { return FALSE; }
 
   // Default handlers that the message-map macros bind; each passes the message on.
   int OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }

@@ -159,6 +159,33 @@ BOOL CWnd::DestroyWindow() {
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCT&) { return TRUE; }
 
+BOOL CWnd::SubclassWindow(HWND hwnd) {
+  if (!Attach(hwnd)) return FALSE;
+  m_pfnSuper = ::SetWindowProc(hwnd, &AfxWndProc);
+  return TRUE;
+}
+
+void CWnd::CenterWindow(CWnd* alternateOwner) {
+  RECT work;
+  ::SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+  HWND owner = alternateOwner ? alternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
+  if (!owner && (GetStyle() & WS_CHILD)) owner = ::GetParent(m_hWnd);
+  RECT around = work;
+  if (owner && ::IsWindowVisible(owner) && !(::GetWindowLong(owner, GWL_STYLE) & WS_MINIMIZE)) {
+    ::GetWindowRect(owner, &around);
+  }
+  RECT mine;
+  ::GetWindowRect(m_hWnd, &mine);
+  const int width = mine.right - mine.left;
+  const int height = mine.bottom - mine.top;
+  int x = (around.left + around.right) / 2 - width / 2;
+  int y = (around.top + around.bottom) / 2 - height / 2;
+  // Whole inside the work area, its top-left corner first when it is larger.
+  x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+  y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+  ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -173,6 +200,13 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (message == WM_DRAWITEM && lParam) {
+    // The control's own object draws it first.
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (CWnd* control = FromHandlePermanent(item->hwndItem); control && control != this) {
+      if (control->OnChildNotify(message, wParam, lParam, result)) return TRUE;
+    }
+  }
   if (message == WM_COMMAND) {
     if (!OnCommand(wParam, lParam)) return FALSE;
     *result = 1;

@@ -2,6 +2,8 @@
 // rasterizer into 32-bit surfaces.
 #pragma once
 
+#include <string>
+
 #include "platform/core/windef.h"
 
 namespace gdi {
@@ -213,6 +215,14 @@ constexpr UINT DT_CALCRECT = 0x0400;
 BOOL TextOut(HDC hdc, int x, int y, const char* text, int length);
 // Width and height of the text on one line in the DC's font.
 BOOL GetTextExtentPoint32(HDC hdc, const char* text, int length, SIZE* size);
+// The measures of the DC's font that layouts rest on.
+struct TEXTMETRIC {
+  LONG tmHeight = 0;  // ascent + descent: the height of a line
+  LONG tmAscent = 0;
+  LONG tmDescent = 0;
+  LONG tmAveCharWidth = 0;  // the width of 'x'
+};
+BOOL GetTextMetrics(HDC hdc, TEXTMETRIC* metrics);
 // Draws formatted text into the rectangle; returns the height of the text drawn.
 int DrawText(HDC hdc, const char* text, int length, RECT* rect, UINT format);
 
@@ -224,3 +234,13 @@ BOOL PtInRect(const RECT* r, POINT p);
 BOOL OffsetRect(RECT* r, int dx, int dy);
 BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b);
 BOOL UnionRect(RECT* out, const RECT* a, const RECT* b);
+
+namespace gdi {
+// The installed font a logical font is drawn with, for widgets that are to show text the
+// way our text calls do: its family and its character height in pixels.
+struct InstalledFont {
+  std::string family;
+  int pixels = 0;
+};
+InstalledFont InstalledFontOf(HFONT font);
+}  // namespace gdi

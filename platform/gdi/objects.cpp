@@ -182,8 +182,17 @@ HGDIOBJ GetStockObject(int which) {
 
 COLORREF GetSysColor(int index) {
   switch (index) {
+    // The classic desktop's standard scheme.
     case COLOR_WINDOW: return RGB(255, 255, 255);
     case COLOR_BTNFACE: return RGB(192, 192, 192);
+    case COLOR_HIGHLIGHT: return RGB(0, 0, 128);
+    case COLOR_HIGHLIGHTTEXT: return RGB(255, 255, 255);
+    case COLOR_BTNSHADOW: return RGB(128, 128, 128);
+    case COLOR_GRAYTEXT: return RGB(128, 128, 128);
+    case COLOR_BTNHIGHLIGHT: return RGB(255, 255, 255);
+    case COLOR_WINDOWTEXT:
+    case COLOR_BTNTEXT:
+    case COLOR_3DDKSHADOW:
     default: return RGB(0, 0, 0);
   }
 }

@@ -234,6 +234,17 @@ BOOL GetTextExtentPoint32(HDC hdc, const char* text, int length, SIZE* size) {
   return TRUE;
 }
 
+BOOL GetTextMetrics(HDC hdc, TEXTMETRIC* metrics) {
+  DeviceContext* dc = FindDC(hdc);
+  if (!dc || !metrics) return FALSE;
+  SizedFont& font = SelectedFont(*dc);
+  metrics->tmHeight = font.CellHeight();
+  metrics->tmAscent = font.Ascent();
+  metrics->tmDescent = font.Descent();
+  metrics->tmAveCharWidth = font.Advance(U'x');
+  return TRUE;
+}
+
 // Returns how far below the rectangle's top the text ends: the text's height (lines x cell
 // height), plus, for a single line moved down by DT_VCENTER or DT_BOTTOM, the offset it was
 // moved by, as the classic call reports. DT_VCENTER and DT_BOTTOM act on single lines only.
@@ -284,3 +295,16 @@ int DrawText(HDC hdc, const char* text, int length, RECT* rect, UINT format) {
   }
   return top - rect->top + textHeight;
 }
+
+namespace gdi {
+
+InstalledFont InstalledFontOf(HFONT font) {
+  InstalledFont out;
+  const FontObject* f = Find<FontObject>(font);
+  if (!f) return out;
+  if (auto face = ResolveFace(f->face)) out.family = face->family;
+  out.pixels = FontFor(*f).EmPixels();
+  return out;
+}
+
+}  // namespace gdi

@@ -40,6 +40,10 @@ struct NativeWindowState {
   bool toolWindow = false;  // no taskbar entry
   bool topmost = false;     // kept above other windows
   bool captioned = false;   // decorated by the window manager
+  // The client area in window coordinates. A captioned window's caption and borders are
+  // the window manager's to draw: the desktop shows only this part of its pixels, at this
+  // place on the screen.
+  RECT client;
   bool noActivate = false;  // never takes the focus, not even when clicked (a balloon)
   HWND owner = nullptr;     // the top-level window it belongs to, kept below it; or none
   std::string title;        // UTF-8
@@ -51,6 +55,31 @@ struct HelpRequest {
   UINT command = 0;        // HELP_CONTEXT, HELP_QUIT, HELP_CONTENTS, HELP_FINDER
   std::uintptr_t data = 0; // HELP_CONTEXT: the topic's number
   HWND owner = nullptr;
+};
+
+// A dialog control the desktop shows as a native widget of its own, placed over the dialog's
+// pixels. The window layer keeps the control's state; the widget only shows it and reports
+// what the user did (platform/user/native.h). Owner-drawn buttons, icons and pictures are
+// not native: they are drawn into the dialog's pixels.
+struct NativeControlState {
+  enum class Kind { PushButton, CheckBox, RadioButton, Label, TabControl, Slider, DropDownList };
+  Kind kind = Kind::Label;
+  RECT rect;                 // in the top-level window's pixels
+  bool visible = false;      // the control and all its parents are shown
+  bool enabled = true;
+  bool focused = false;      // holds the keyboard focus
+  bool defaultButton = false;
+  int alignment = 0;         // labels: 0 left, 1 centred, 2 right
+  std::string text;          // UTF-8, '&' marking the mnemonic
+  bool checked = false;
+  std::vector<std::string> items;  // tab texts or list items
+  int selection = -1;              // chosen tab or item; -1 for none
+  int rangeMin = 0;
+  int rangeMax = 100;
+  int position = 0;
+  bool ticks = false;        // a tick at every step
+  std::string fontFamily;    // the dialog font, as installed
+  int fontPixels = 12;       // its character height
 };
 
 struct FileDialogRequest {
@@ -78,6 +107,8 @@ class Backend {
 
   // ---- Screen ----
   virtual SIZE ScreenSize() = 0;
+  // The part of the screen not taken by panels and docks, in screen coordinates.
+  virtual RECT WorkArea() = 0;
   virtual int ScreenBitsPerPixel() = 0;
   // Copies screen pixels (0x00RRGGBB) of the given rectangle; areas off the screen are black.
   virtual void GrabScreen(const RECT& area, std::uint32_t* out, int stride) = 0;
@@ -97,6 +128,12 @@ class Backend {
   virtual void Present(HWND hwnd, const gdi::Surface& pixels, const RECT& dirty) = 0;
   // Lets the window system move the window with the mouse while the button is held.
   virtual void StartSystemMove(HWND hwnd) = 0;
+
+  // ---- Dialog controls ----
+  // Creates or brings up to date the native widget of a control of the top-level window
+  // `top`; called whenever anything of `state` may have changed.
+  virtual void SyncControl(HWND top, HWND control, const NativeControlState& state) = 0;
+  virtual void DestroyControl(HWND control) = 0;
 
   // ---- Pointer ----
   virtual void SetCursor(const Cursor& cursor) = 0;

@@ -1,7 +1,9 @@
 // Mouse and keyboard input: raw events from the backend become window messages when they
 // are taken from the queue, after the hit test and the cursor message, as on the classic
 // platform.
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/gdi/gdi.h"
 #include "platform/user/session.h"
@@ -16,8 +18,9 @@ constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
 constexpr int kDoubleClickMs = 500;
 constexpr int kDoubleClickSlop = 2;
 
-// Deepest visible window under a screen point, starting at a top-level window.
-HWND ChildFromPoint(HWND top, POINT screen) {
+// Deepest visible window under a screen point, starting at a top-level window, passing
+// over the windows that let the mouse through.
+HWND ChildFromPoint(HWND top, POINT screen, const std::vector<HWND>& transparent) {
   HWND current = top;
   for (;;) {
     const Window* w = Find(current);
@@ -26,6 +29,7 @@ HWND ChildFromPoint(HWND top, POINT screen) {
     for (HWND c : w->children) {
       const Window* cw = Find(c);
       if (!cw || !(cw->style & WS_VISIBLE)) continue;
+      if (std::find(transparent.begin(), transparent.end(), c) != transparent.end()) continue;
       RECT r;
       GetWindowRect(c, &r);
       if (PtInRect(&r, screen)) {
@@ -80,12 +84,45 @@ bool CookInput(Queued& q, MSG* out) {
   const POINT screen = q.msg.pt;
   const int vk = VirtualKeyOfButton(q.msg.message);
   if (vk) s.keyDown[static_cast<size_t>(vk)] = IsButtonDown(q.msg.message);
-  HWND target = s.capture && IsWindow(s.capture) ? s.capture : ChildFromPoint(q.msg.hwnd, screen);
-  if (!target) return false;
-
   const LPARAM screenParam = MAKELPARAM(screen.x, screen.y);
-  const int hit = s.capture ? HTCLIENT : static_cast<int>(SendMessage(target, WM_NCHITTEST, 0, screenParam));
-  if (!IsWindow(target)) return false;
+  HWND target = nullptr;
+  int hit = HTCLIENT;
+  if (s.capture && IsWindow(s.capture)) {
+    target = s.capture;
+  } else {
+    // A window that answers the hit test with HTTRANSPARENT (a static text, a tab
+    // control's body) hands the point to the window beneath it.
+    std::vector<HWND> transparent;
+    for (;;) {
+      target = ChildFromPoint(q.msg.hwnd, screen, transparent);
+      if (!target) return false;
+      hit = static_cast<int>(SendMessage(target, WM_NCHITTEST, 0, screenParam));
+      if (!IsWindow(target)) return false;
+      if (hit != HTTRANSPARENT || target == q.msg.hwnd) break;
+      transparent.push_back(target);
+    }
+  }
+  // A disabled window takes no mouse input; a press on a window whose dialog is up
+  // brings the dialog forward instead.
+  if (const Window* tw = Find(target)) {
+    const Window* top = TopLevelOf(const_cast<Window*>(tw));
+    const bool disabled = (tw->style & WS_DISABLED) || (top && (top->style & WS_DISABLED));
+    if (disabled) {
+      if (!s.capture) {
+        SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
+                    MAKELPARAM(IsButtonDown(q.msg.message) ? HTERROR : hit, static_cast<int>(q.msg.message)));
+      }
+      if (IsButtonDown(q.msg.message) && top) {
+        for (const auto& [handle, data] : s.dialogs) {
+          if (data.modal && GetWindow(handle, GW_OWNER) == top->handle && IsWindowVisible(handle)) {
+            SetActiveWindow(handle);
+            break;
+          }
+        }
+      }
+      return false;
+    }
+  }
   if (!s.capture) {
     SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
                 MAKELPARAM(hit, static_cast<int>(q.msg.message)));

@@ -41,6 +41,16 @@ void NativeMoved(HWND topLevel, POINT topLeft);
 // The window system asks to close a top-level window (its close button, Alt+F4); ignored
 // while a menu or dialog is up.
 void NativeCloseRequested(HWND topLevel);
+// The user worked the native widget of a dialog control (platform::NativeControlState).
+// Each becomes a queued message to the control, which then acts as it does for its own
+// mouse and keys: the button is clicked (an automatic check box or radio button changes
+// and the parent hears BN_CLICKED); the tab or list item is chosen (with its
+// notification); the slider moved (WM_HSCROLL to the parent, `final` ends the drag); the
+// control took the focus.
+void NativeControlClicked(HWND control);
+void NativeControlSelected(HWND control, int index);
+void NativeSliderMoved(HWND control, int position, bool final);
+void NativeControlFocused(HWND control);
 // A click on a tray icon: posts the icon's callback message.
 void DeliverTrayEvent(HWND hwnd, UINT id, UINT mouseMessage);
 // Watches every message sent or dispatched, before its window procedure runs; for tests

@@ -163,6 +163,27 @@ HBITMAP LoadBitmap(HINSTANCE instance, const char* name) {
   return b;
 }
 
+BOOL DrawIcon(HDC hdc, int x, int y, HICON icon) {
+  auto it = S().icons.find(reinterpret_cast<std::uintptr_t>(icon));
+  if (it == S().icons.end() || it->second.sizes.empty()) return FALSE;
+  const std::vector<platform::Image>& sizes = it->second.sizes;
+  const platform::Image* picture = &sizes.front();
+  for (const platform::Image& p : sizes) {
+    if (p.width == GetSystemMetrics(SM_CXICON)) {
+      picture = &p;
+      break;
+    }
+  }
+  for (int row = 0; row < picture->height; ++row) {
+    for (int col = 0; col < picture->width; ++col) {
+      const std::uint32_t argb = picture->argb[static_cast<size_t>(row) * picture->width + col];
+      if ((argb >> 24) < 0x80) continue;
+      SetPixel(hdc, x + col, y + row, RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF));
+    }
+  }
+  return TRUE;
+}
+
 BOOL DestroyIcon(HICON icon) {
   return S().icons.erase(reinterpret_cast<std::uintptr_t>(icon)) ? TRUE : FALSE;
 }

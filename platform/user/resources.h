@@ -28,6 +28,26 @@ struct Accelerator {
 // A picture in XPM form: the strings of the compiled-in array.
 using XpmLines = std::span<const char* const>;
 
+// A control of a dialog template. Rectangles are in dialog units.
+struct DialogItem {
+  UINT id = 0;
+  std::string windowClass;  // "Button", "Static", "ComboBox", WC_TABCONTROL, TRACKBAR_CLASS
+  std::string text;         // UTF-8; for an icon or picture "#" and its resource number
+  DWORD style = 0;          // WS_CHILD and WS_VISIBLE are implied
+  short x = 0, y = 0, cx = 0, cy = 0;
+  std::vector<std::string> initData;  // a combo box's items, added when the dialog is made
+};
+
+struct DialogTemplate {
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  short x = 0, y = 0, cx = 0, cy = 0;
+  std::string caption;     // UTF-8
+  std::string fontFace;    // DS_SETFONT: the face name as the template gives it
+  int pointSize = 0;
+  std::vector<DialogItem> items;  // in tab order
+};
+
 struct ResourceTable {
   std::map<UINT, std::string> strings;                     // UTF-8
   std::map<UINT, std::vector<platform::MenuEntry>> menus;  // top-level entries
@@ -35,6 +55,7 @@ struct ResourceTable {
   std::map<UINT, std::vector<XpmLines>> icons;             // one picture per size
   std::map<UINT, XpmLines> cursors;
   std::map<UINT, XpmLines> bitmaps;
+  std::map<UINT, DialogTemplate> dialogs;
 };
 
 // Makes the program's resources available to the Load* calls. The table must outlive the

@@ -32,6 +32,7 @@ void Initialize(std::unique_ptr<Backend> backend) {
   if (Current().backend) Shutdown();
   Current().backend = std::move(backend);
   Current().tick = kDefaultTimerTickMs;
+  RegisterSystemClasses();
   // Copies from the screen DC read the backend's screen.
   gdi::SetScreenReader([](const RECT& area, std::uint32_t* out, int stride) {
     GetBackend().GrabScreen(area, out, stride);
@@ -78,6 +79,13 @@ void SetMessageFilter(std::function<bool(MSG*)> filter) { Current().filter = std
 
 void FilterAndDispatch(MSG* msg) {
   if (Current().filter && Current().filter(msg)) return;
+  // A dialog's messages go through its keyboard handling.
+  if (const Window* target = Find(msg->hwnd)) {
+    if (const Window* top = TopLevelOf(const_cast<Window*>(target)); top && FindDialog(top->handle)) {
+      IsDialogMessage(top->handle, msg);
+      return;
+    }
+  }
   TranslateMessage(msg);
   DispatchMessage(msg);
 }
@@ -100,6 +108,8 @@ void DeliverTerminationOutsideModalLoops() {
 bool ModalLoopMustEnd() { return Current().terminationRequested || S().quitPending; }
 
 bool InModalLoop() { return Current().modalDepth > 0; }
+
+int ModalLoopDepth() { return Current().modalDepth; }
 
 bool RunModalLoop(const std::function<bool()>& open) {
   // Counted even when a step throws, so that an end requested later is still delivered.

@@ -46,6 +46,8 @@ bool RunModalLoop(const std::function<bool()>& open);
 bool ModalLoopMustEnd();
 // True while a modal loop runs.
 bool InModalLoop();
+// How many modal loops run inside each other now.
+int ModalLoopDepth();
 
 // Asks the program to end from outside its windows (a termination signal, a logout). Every
 // modal loop ends at once; then, from the main loop and outside every modal loop, the

@@ -88,6 +88,47 @@ struct MenuObject {
 
 using TrayIcon = user::TrayIcon;
 
+// What a control of the system classes keeps beyond its window (platform/user/controls).
+struct ControlData {
+  enum class Kind { Button, Static, TabControl, Slider, ComboBox };
+  Kind kind = Kind::Static;
+  HFONT font = nullptr;
+  // Buttons.
+  UINT check = BST_UNCHECKED;
+  bool pushed = false;       // shown pressed: the mouse holds it, or Space
+  bool mouseTracking = false;
+  // Static icons and pictures, loaded from the resource the template names.
+  HICON icon = nullptr;
+  HBITMAP bitmap = nullptr;
+  bool ownsImage = false;
+  // Tab controls and lists.
+  std::vector<std::string> items;
+  int selection = -1;
+  bool dropped = false;       // a list that is open
+  int droppedHeight = 0;      // the open list's height below the box
+  // Sliders.
+  int rangeMin = 0;
+  int rangeMax = 100;
+  int position = 0;
+  int pageSize = 20;
+  bool dragging = false;
+  int dragOffset = 0;
+};
+
+// A dialog made from a template (platform/user/dialogs).
+struct DialogData {
+  DLGPROC proc = nullptr;
+  LPARAM param = 0;
+  HFONT font = nullptr;
+  SIZE baseUnits{4, 8};  // pixels per 4 horizontal and 8 vertical dialog units
+  UINT defaultId = IDOK;
+  HWND savedFocus = nullptr;  // the control that had the focus when the dialog was left
+  bool ended = false;
+  LRESULT result = 0;
+  bool modal = false;
+  int loopDepth = 0;          // a modal dialog: the modal-loop depth its own loop runs at
+};
+
 struct State {
   std::map<std::uintptr_t, std::unique_ptr<Window>> windows;
   std::vector<HWND> topLevels;  // z-order, front first; topmost windows lead
@@ -115,6 +156,8 @@ struct State {
   std::map<std::uintptr_t, MenuObject> menus;
   std::map<std::uintptr_t, std::vector<Accelerator>> accelerators;
   std::vector<TrayIcon> tray;
+  std::map<HWND, ControlData> controls;
+  std::map<HWND, DialogData> dialogs;
   // Last left click, for double-click detection.
   HWND lastClickWindow = nullptr;
   std::uint64_t lastClickTime = 0;
@@ -159,6 +202,18 @@ void DropFocusInside(HWND hwnd);
 // Puts a top-level window into the z-order: at the front of its band, at the back, or
 // right behind another window.
 void PlaceTopLevel(HWND hwnd, HWND after);
+
+// Registers the classes of the system's own windows: dialogs and their controls.
+void RegisterSystemClasses();
+// Hands the backend the state of a control's native widget, and those of every control
+// inside a window (after it was shown, hidden, moved, enabled or disabled).
+void SyncControl(HWND control);
+void SyncControlsInside(HWND hwnd);
+// The dialog's keyboard focus moves to a control, with the default button following a
+// focused push button.
+void DialogSetFocus(HWND dialog, HWND control);
+ControlData* FindControl(HWND hwnd);
+DialogData* FindDialog(HWND hwnd);
 
 // Destroys a window's owned popups, children and itself, with their messages, in the
 // classic order.

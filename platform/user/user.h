@@ -45,6 +45,9 @@ BOOL GetClientRect(HWND hwnd, RECT* rect);
 BOOL ClientToScreen(HWND hwnd, POINT* point);
 BOOL ScreenToClient(HWND hwnd, POINT* point);
 int GetSystemMetrics(int index);
+constexpr UINT SPI_GETWORKAREA = 0x0030;
+// SPI_GETWORKAREA: the screen's part not taken by panels, into the RECT `param` points to.
+BOOL SystemParametersInfo(UINT action, UINT uiParam, void* param, UINT winIni);
 
 HWND GetActiveWindow();
 HWND SetActiveWindow(HWND hwnd);
@@ -61,6 +64,32 @@ short GetKeyState(int virtualKey);
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw);
 // Copies the window's region into an existing region; ERROR when the window has none.
 int GetWindowRgn(HWND hwnd, HRGN region);
+
+BOOL EnableWindow(HWND hwnd, BOOL enable);
+BOOL IsWindowEnabled(HWND hwnd);
+
+// ---- Dialogs ----
+// Makes the dialog of a template resource, owned by `owner`'s top-level window, runs it
+// modally (the owner takes no input meanwhile; timers and paints go on) and returns what
+// EndDialog was given, or -1 when the dialog could not be made.
+LRESULT DialogBoxParam(HINSTANCE instance, const char* templateName, HWND owner, DLGPROC proc,
+                       LPARAM param);
+// A modeless dialog of a template: made, initialised and (with WS_VISIBLE) shown.
+HWND CreateDialogParam(HINSTANCE instance, const char* templateName, HWND owner, DLGPROC proc,
+                       LPARAM param);
+BOOL EndDialog(HWND dialog, LRESULT result);
+// The dialog's keyboard: Tab, arrows in radio groups, Enter, Escape, Ctrl+Tab. True when
+// the message was the dialog's (it has then been handled).
+BOOL IsDialogMessage(HWND dialog, MSG* msg);
+LRESULT DefDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
+HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous);
+LRESULT SendDlgItemMessage(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+UINT IsDlgButtonChecked(HWND dialog, int id);
+BOOL CheckDlgButton(HWND dialog, int id, UINT check);
+BOOL CheckRadioButton(HWND dialog, int first, int last, int check);
+// Dialog units to pixels with the dialog's font.
+BOOL MapDialogRect(HWND dialog, RECT* rect);
 
 // ---- Messages ----
 LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -105,6 +134,9 @@ HICON LoadIcon(HINSTANCE instance, const char* name);
 // new bitmap the caller deletes.
 HBITMAP LoadBitmap(HINSTANCE instance, const char* name);
 BOOL DestroyIcon(HICON icon);
+// Draws the icon's standard (32 x 32) picture with its top-left corner at (x, y); its
+// transparent pixels leave the DC's pixels as they were.
+BOOL DrawIcon(HDC hdc, int x, int y, HICON icon);
 
 // ---- Menus and accelerators ----
 HMENU LoadMenu(HINSTANCE instance, const char* name);

@@ -40,6 +40,25 @@ void ResizeSurface(Window& w) {
 
 }  // namespace
 
+// An owned window always lies in front of its owner, whatever band the owner is in (a
+// dialog over a window kept on top).
+static void KeepOwnedAboveOwners() {
+  auto& order = S().topLevels;
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (size_t i = 0; i < order.size() && !moved; ++i) {
+      const Window* w = Find(order[i]);
+      if (!w || !w->parent) continue;
+      auto owner = std::find(order.begin(), order.end(), w->parent);
+      if (owner == order.end() || owner > order.begin() + static_cast<std::ptrdiff_t>(i)) continue;
+      const HWND owned = order[i];
+      order.erase(order.begin() + static_cast<std::ptrdiff_t>(i));
+      order.insert(std::find(order.begin(), order.end(), w->parent), owned);
+      moved = true;
+    }
+  }
+}
+
 // Puts a top-level window into the z-order: at the front of its band, at the back, or
 // right behind another window.
 void PlaceTopLevel(HWND hwnd, HWND after) {
@@ -65,21 +84,30 @@ void PlaceTopLevel(HWND hwnd, HWND after) {
     } else {
       order.push_back(hwnd);
     }
+    KeepOwnedAboveOwners();
     return;
   }
   if (after && after != HWND_TOP && after != HWND_TOPMOST && after != HWND_NOTOPMOST) {
     auto it = std::find(order.begin(), order.end(), after);
     if (it != order.end()) {
       order.insert(it + 1, hwnd);
+      KeepOwnedAboveOwners();
       return;
     }
   }
   order.insert(bandStart(), hwnd);
+  KeepOwnedAboveOwners();
 }
 
 }  // namespace user::detail
 
 using namespace user::detail;
+
+BOOL SystemParametersInfo(UINT action, UINT, void* param, UINT) {
+  if (action != SPI_GETWORKAREA || !param) return FALSE;
+  *static_cast<RECT*>(param) = platform::GetBackend().WorkArea();
+  return TRUE;
+}
 
 BOOL ShowWindow(HWND hwnd, int command) {
   Window* w = Find(hwnd);
@@ -108,6 +136,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   Window* w = Find(hwnd);
   if (!w || hwnd == S().desktop) return FALSE;
   const RECT oldRect = w->rect;
+  const DWORD oldStyle = w->style;
   if (!(flags & SWP_NOMOVE)) {
     const LONG width = w->rect.right - w->rect.left;
     const LONG height = w->rect.bottom - w->rect.top;
@@ -175,6 +204,27 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
       platform::GetBackend().RaiseNative(hwnd, !(flags & SWP_NOACTIVATE));
     }
   }
+  // Controls inside follow: their native widgets show, hide and move with them. A child
+  // that went away or moved leaves its old place to be drawn again by what lies beneath.
+  const bool hidden = (flags & SWP_HIDEWINDOW) && (oldStyle & WS_VISIBLE);
+  if (!top && (hidden || !(oldRect == w->rect))) {
+    if (Window* parent = Find(w->parent)) {
+      InvalidateRect(parent->handle, &oldRect, TRUE);
+      for (HWND sibling : parent->children) {
+        const Window* sw = Find(sibling);
+        RECT overlap;
+        if (sibling == hwnd || !sw || !IntersectRect(&overlap, &oldRect, &sw->rect)) continue;
+        OffsetRect(&overlap, -sw->rect.left, -sw->rect.top);
+        InvalidateRect(sibling, &overlap, TRUE);
+      }
+    }
+  }
+  if (becameVisible || hidden || !(oldRect == w->rect)) {
+    if (!top) SyncControl(hwnd);
+    SyncControlsInside(hwnd);
+  }
+  w = Find(hwnd);
+  if (!w) return TRUE;
   // Last of all the window hears that the change is done, on the desktop too: what needs a
   // window really shown or really hidden (a copy of the screen behind it) waits for this.
   WINDOWPOS done{hwnd, insertAfter, static_cast<int>(w->rect.left), static_cast<int>(w->rect.top),
@@ -291,8 +341,13 @@ void NativeMoved(HWND topLevel, POINT topLeft) {
 
 void NativeCloseRequested(HWND topLevel) {
   // While a menu or dialog is up its owner takes no input, as on the classic platform where
-  // it is disabled: closing it then would destroy it under the open box.
-  if (platform::InModalLoop()) return;
+  // it is disabled: closing it then would destroy it under the open box. The dialog itself
+  // closes, unless a menu or box of its own is open.
+  if (!IsWindowEnabled(topLevel)) return;
+  if (platform::InModalLoop()) {
+    const DialogData* d = FindDialog(topLevel);
+    if (!d || !d->modal || d->loopDepth != platform::ModalLoopDepth()) return;
+  }
   if (IsWindow(topLevel)) PostMessage(topLevel, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 

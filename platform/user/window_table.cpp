@@ -31,6 +31,8 @@ void SyncNative(const Window& w) {
   state.toolWindow = (w.exStyle & WS_EX_TOOLWINDOW) != 0;
   state.topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
   state.captioned = (w.style & WS_CAPTION) == WS_CAPTION;
+  const RECT in = Insets(w);
+  state.client = RECT{in.left, in.top, (w.rect.right - w.rect.left) - in.right, (w.rect.bottom - w.rect.top) - in.bottom};
   state.noActivate = (w.exStyle & WS_EX_NOACTIVATE) != 0;
   state.owner = w.parent;
   state.title = w.text;

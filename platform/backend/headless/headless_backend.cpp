@@ -40,7 +40,7 @@ LocalTime FromEpoch(std::int64_t seconds) {
 HeadlessBackend::HeadlessBackend() : HeadlessBackend(Options{}) {}
 
 HeadlessBackend::HeadlessBackend(Options options)
-    : screen_(options.screen), bits_(options.bitsPerPixel), desktop_(options.screen.cx, options.screen.cy) {
+    : screen_(options.screen), bits_(options.bitsPerPixel), panelHeight_(options.panelHeight), desktop_(options.screen.cx, options.screen.cy) {
   epochBase_ = ToEpoch(options.start);
   gdi::SetDisplayBitsPerPixel(bits_);
 }

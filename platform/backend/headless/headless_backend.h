@@ -21,6 +21,8 @@ class HeadlessBackend : public Backend {
     SIZE screen{640, 480};
     int bitsPerPixel = 32;
     LocalTime start{2026, 12, 9, 3, 21, 0, 0};  // a Wednesday evening
+    // Rows at the screen's bottom taken by a panel: not part of the work area.
+    int panelHeight = 0;
   };
 
   HeadlessBackend();
@@ -109,6 +111,8 @@ class HeadlessBackend : public Backend {
   // What the window system was asked, in order: "shown", "hidden", "shape", "tray-add",
   // "tray-delete", each followed by a space and the window handle (and the tray id).
   std::vector<std::string> log;
+  // The dialog controls as the desktop would show them now, by control.
+  std::map<HWND, NativeControlState> controls;
 
   // ---- Backend ----
   std::uint64_t NowMs() override { return now_; }
@@ -116,6 +120,7 @@ class HeadlessBackend : public Backend {
   LocalTime Now() override;
   void WaitForEvents(std::optional<std::uint64_t> deadlineMs) override;
   SIZE ScreenSize() override { return screen_; }
+  RECT WorkArea() override { return RECT{0, 0, screen_.cx, screen_.cy - panelHeight_}; }
   int ScreenBitsPerPixel() override { return bits_; }
   void GrabScreen(const RECT& area, std::uint32_t* out, int stride) override;
   void CreateNative(HWND) override {}
@@ -125,6 +130,8 @@ class HeadlessBackend : public Backend {
   void SetNativeShape(HWND hwnd, const gdi::Region*) override;
   void Present(HWND hwnd, const gdi::Surface&, const RECT&) override { ++presents[hwnd]; }
   void StartSystemMove(HWND hwnd) override { systemMoves.push_back(hwnd); }
+  void SyncControl(HWND, HWND control, const NativeControlState& state) override { controls[control] = state; }
+  void DestroyControl(HWND control) override { controls.erase(control); }
   void SetCursor(const Cursor& c) override {
     cursor = c;
     ++cursorChanges;
@@ -152,6 +159,7 @@ class HeadlessBackend : public Backend {
   std::int64_t epochBase_ = 0;
   SIZE screen_;
   int bits_ = 32;
+  int panelHeight_ = 0;
   gdi::Surface desktop_;
 };
 

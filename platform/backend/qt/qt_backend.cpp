@@ -23,6 +23,7 @@
 #include <ctime>
 
 #include "platform/backend/qt/help_viewer.h"
+#include "platform/backend/qt/keyboard.h"
 #include "platform/backend/qt/x11_window_state.h"
 #include "platform/gdi/rect.h"
 #include "platform/gdi/region.h"
@@ -42,31 +43,6 @@ QImage ToQImage(const Image& picture) {
     for (int x = 0; x < picture.width; ++x) row[x] = picture.argb[static_cast<size_t>(y) * picture.width + x];
   }
   return img;
-}
-
-int VirtualKeyFor(int key) {
-  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
-  if (key >= Qt::Key_0 && key <= Qt::Key_9) return '0' + (key - Qt::Key_0);
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
-  switch (key) {
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: return VK_TAB;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Menu: return VK_APPS;
-    default: return 0;
-  }
 }
 
 UINT ButtonMessage(Qt::MouseButton button, bool down) {
@@ -128,7 +104,7 @@ class NativeWindow : public QWidget {
       }
     }
     if (windowFlags() != flags) setWindowFlags(flags);  // this also unmaps the window
-    Place(state.rect);
+    Place(state);
     // An owned window belongs to its owner: the window manager keeps it above the owner and
     // out of the taskbar.
     if (owner && owner->windowHandle()) {
@@ -155,7 +131,7 @@ class NativeWindow : public QWidget {
     if (!isVisible()) show();
   }
 
-  void Hide(const RECT& rect) {
+  void Hide(const NativeWindowState& state) {
     if (isVisible()) {
       // The window manager drops the states when the window is unmapped: remember whether
       // it was kept above (the user may have chosen so), to ask for the same at the next map.
@@ -165,7 +141,7 @@ class NativeWindow : public QWidget {
       hide();
       hiddenAt_.start();
     }
-    Place(rect);
+    Place(state);
   }
 
   // Whether the window left the screen so lately that the screen may still show it.
@@ -184,13 +160,11 @@ class NativeWindow : public QWidget {
       const std::uint32_t* src = pixels.Row(y);
       for (int x = area.left; x < area.right; ++x) row[x] = 0xFF000000u | src[x];
     }
-    update(QRect(area.left, area.top, area.right - area.left, area.bottom - area.top));
+    update(QRect(area.left, area.top, area.right - area.left, area.bottom - area.top).translated(-clientOffset_));
   }
 
-  void Place(const RECT& rect) {
-    const QRect wanted(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    if (geometry() != wanted) setGeometry(wanted);
-  }
+  // Where the widget starts in the window layer's window coordinates.
+  QPoint ClientOffset() const { return clientOffset_; }
 
   bool StartMove() {
     // The press that asked for the move may already be over (a click, the first half of a
@@ -212,7 +186,7 @@ class NativeWindow : public QWidget {
     if (image_.isNull()) {
       p.fillRect(e->rect(), Qt::black);
     } else {
-      p.drawImage(e->rect(), image_, e->rect());
+      p.drawImage(e->rect(), image_, e->rect().translated(clientOffset_));
     }
   }
 
@@ -236,18 +210,16 @@ class NativeWindow : public QWidget {
     user::InjectMouse(hwnd_, WM_MOUSEMOVE, GlobalPoint(e), KeysOf(e));
   }
 
-  void keyPressEvent(QKeyEvent* e) override {
-    if (const int vk = VirtualKeyFor(e->key())) user::InjectKey(vk, true);
-  }
+  void keyPressEvent(QKeyEvent* e) override { ForwardKey(*e); }
+  void keyReleaseEvent(QKeyEvent* e) override { ForwardKey(*e); }
 
-  void keyReleaseEvent(QKeyEvent* e) override {
-    if (e->isAutoRepeat()) return;
-    if (const int vk = VirtualKeyFor(e->key())) user::InjectKey(vk, false);
-  }
+  // The window layer's keyboard moves the focus between a dialog's controls; Qt's own chain
+  // never does.
+  bool focusNextPrevChild(bool) override { return false; }
 
   void moveEvent(QMoveEvent*) override {
-    const QRect g = geometry();
-    user::NativeMoved(hwnd_, POINT{g.x(), g.y()});
+    const QPoint client = geometry().topLeft() - clientOffset_;
+    user::NativeMoved(hwnd_, POINT{client.x(), client.y()});
   }
 
   void closeEvent(QCloseEvent* e) override {
@@ -257,12 +229,15 @@ class NativeWindow : public QWidget {
   }
 
   void changeEvent(QEvent* e) override {
-    if (e->type() == QEvent::ActivationChange) user::NativeActivated(hwnd_, isActiveWindow());
+    if (e->type() == QEvent::ActivationChange) {
+      user::NativeActivated(hwnd_, isActiveWindow());
+      if (isActiveWindow()) backend_.WindowActivated(this);
+    }
     QWidget::changeEvent(e);
   }
 
   void focusOutEvent(QFocusEvent* e) override {
-    user::ReleaseKeys();
+    if (FocusLeavesWindow(*this, *e)) user::ReleaseKeys();
     QWidget::focusOutEvent(e);
   }
 
@@ -270,9 +245,29 @@ class NativeWindow : public QWidget {
   void leaveEvent(QEvent*) override { backend_.PointerLeft(this); }
 
  private:
+  // Places the widget on the screen. The window manager draws a decorated window's caption
+  // and borders around the widget, so the widget shows the client area of the window
+  // layer's pixels; any other window shows them whole.
+  void Place(const NativeWindowState& state) {
+    RECT shown = state.rect;
+    QPoint offset(0, 0);
+    if (state.captioned && !state.noActivate) {
+      offset = QPoint(state.client.left, state.client.top);
+      shown = RECT{state.rect.left + state.client.left, state.rect.top + state.client.top,
+                   state.rect.left + state.client.right, state.rect.top + state.client.bottom};
+    }
+    if (offset != clientOffset_) {
+      clientOffset_ = offset;  // before the move below, which reports the window's place
+      update();
+    }
+    const QRect wanted(shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top);
+    if (geometry() != wanted) setGeometry(wanted);
+  }
+
   QtBackend& backend_;
   HWND hwnd_;
-  QImage image_;
+  QImage image_;  // the window layer's pixels, the whole window
+  QPoint clientOffset_;
   bool dragging_ = false;
   QPoint dragStart_;
   QPoint windowStart_;
@@ -323,6 +318,16 @@ SIZE QtBackend::ScreenSize() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return SIZE{640, 480};
   return SIZE{screen->geometry().width(), screen->geometry().height()};
+}
+
+RECT QtBackend::WorkArea() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) {
+    const SIZE size = ScreenSize();
+    return RECT{0, 0, size.cx, size.cy};
+  }
+  const QRect area = screen->availableGeometry();
+  return RECT{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
 }
 
 int QtBackend::ScreenBitsPerPixel() {
@@ -389,6 +394,7 @@ void QtBackend::DestroyNative(HWND hwnd) {
   NativeWindow* w = Find(hwnd);
   if (!w) return;
   if (hovered_ == w) hovered_ = nullptr;
+  controls_.DestroyAllOn(w);
   windows_.erase(hwnd);
   w->hide();
   w->deleteLater();
@@ -399,11 +405,13 @@ void QtBackend::SyncNative(HWND hwnd, const NativeWindowState& state) {
   if (!w) return;
   const QString title = QString::fromStdString(state.title);
   if (w->windowTitle() != title) w->setWindowTitle(title);
+  const QPoint clientOffset = w->ClientOffset();
   if (state.visible) {
     w->Show(state, state.owner ? Find(state.owner) : nullptr);
   } else {
-    w->Hide(state.rect);
+    w->Hide(state);
   }
+  if (w->ClientOffset() != clientOffset) controls_.MoveAllOn(w, w->ClientOffset());
 }
 
 void QtBackend::RaiseNative(HWND hwnd, bool activate) {
@@ -424,6 +432,7 @@ void QtBackend::SetNativeShape(HWND hwnd, const gdi::Region* region) {
   std::vector<QRect> rects;
   for (const RECT& r : region->Rects()) rects.emplace_back(r.left, r.top, r.right - r.left, r.bottom - r.top);
   mask.setRects(rects.data(), static_cast<int>(rects.size()));
+  mask.translate(-w->ClientOffset());  // the region is in window coordinates
   // An empty region would hide the window entirely, as the classic platform does.
   w->setMask(mask.isEmpty() ? QRegion(0, 0, 0, 0) : mask);
 }
@@ -435,6 +444,12 @@ void QtBackend::Present(HWND hwnd, const gdi::Surface& pixels, const RECT& dirty
 void QtBackend::StartSystemMove(HWND hwnd) {
   if (NativeWindow* w = Find(hwnd)) w->StartMove();
 }
+
+void QtBackend::SyncControl(HWND top, HWND control, const NativeControlState& state) {
+  if (NativeWindow* w = Find(top)) controls_.Sync(w, w->ClientOffset(), control, state);
+}
+
+void QtBackend::DestroyControl(HWND control) { controls_.Destroy(control); }
 
 const QCursor& QtBackend::CursorFor(const Cursor& cursor) {
   std::size_t hash = static_cast<std::size_t>(cursor.kind) * 1000003u + static_cast<std::size_t>(cursor.hotspot.x) * 131u +
@@ -465,6 +480,8 @@ void QtBackend::PointerEntered(NativeWindow* window) { hovered_ = window; }
 void QtBackend::PointerLeft(NativeWindow* window) {
   if (hovered_ == window) hovered_ = nullptr;
 }
+
+void QtBackend::WindowActivated(NativeWindow* window) { controls_.WindowActivated(window); }
 
 POINT QtBackend::CursorPos() {
   const QPoint p = QCursor::pos();

@@ -1,6 +1,7 @@
-// The desktop backend: one frameless Qt window per top-level window, presenting the pixels
-// the platform layer drew; the system tray, popup menus, file dialogs and message boxes
-// through Qt; the window manager's interactive move; the screen for desktop copies.
+// The desktop backend: one Qt window per top-level window, presenting the pixels the
+// platform layer drew, with native widgets over them for dialog controls; the system tray,
+// popup menus, file dialogs and message boxes through Qt; the window manager's interactive
+// move; the screen for desktop copies.
 #pragma once
 
 #include <QElapsedTimer>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "platform/backend/qt/native_controls.h"
 #include "platform/user/backend.h"
 
 class QApplication;
@@ -30,6 +32,7 @@ class QtBackend : public Backend {
   LocalTime Now() override;
   void WaitForEvents(std::optional<std::uint64_t> deadlineMs) override;
   SIZE ScreenSize() override;
+  RECT WorkArea() override;
   int ScreenBitsPerPixel() override;
   void GrabScreen(const RECT& area, std::uint32_t* out, int stride) override;
   void CreateNative(HWND hwnd) override;
@@ -39,6 +42,8 @@ class QtBackend : public Backend {
   void SetNativeShape(HWND hwnd, const gdi::Region* region) override;
   void Present(HWND hwnd, const gdi::Surface& pixels, const RECT& dirty) override;
   void StartSystemMove(HWND hwnd) override;
+  void SyncControl(HWND top, HWND control, const NativeControlState& state) override;
+  void DestroyControl(HWND control) override;
   void SetCursor(const Cursor& cursor) override;
   POINT CursorPos() override;
   bool TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) override;
@@ -54,6 +59,8 @@ class QtBackend : public Backend {
   // current cursor while the pointer is over it).
   void PointerEntered(NativeWindow* window);
   void PointerLeft(NativeWindow* window);
+  // The window became the active one.
+  void WindowActivated(NativeWindow* window);
 
  private:
   // How long a hidden window may linger in the screen's pixels: the server unmaps it and the
@@ -68,6 +75,7 @@ class QtBackend : public Backend {
   QElapsedTimer clock_;
   QTimer wake_;
   std::unordered_map<HWND, NativeWindow*> windows_;
+  NativeControls controls_;
   std::map<std::pair<HWND, UINT>, std::unique_ptr<QSystemTrayIcon>> tray_;
   // One help viewer a help file, kept and reused until HELP_QUIT or the end.
   std::map<std::string, std::unique_ptr<HelpViewer>> helpViewers_;
