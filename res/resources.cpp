@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "dialogs/config_dlg.h"
+#include "platform/core/commctrl.h"
 #include "platform/framework/afxwin.h"
 #include "platform/user/resources.h"
 
@@ -100,6 +102,75 @@ std::vector<MenuEntry> CommandMenu() {
                              Command(ID_EXIT, "終了（&X）")})};
 }
 
+user::DialogItem Control(UINT id, const char* windowClass, const char* text, DWORD style, short x, short y, short cx,
+                         short cy) {
+  user::DialogItem item;
+  item.id = id;
+  item.windowClass = windowClass;
+  item.text = text;
+  item.style = style;
+  item.x = x;
+  item.y = y;
+  item.cx = cx;
+  item.cy = cy;
+  return item;
+}
+
+// The settings dialog: every page's controls laid over one another inside the tab control,
+// in tab order. Labels and "暗闇" start the groups that make the four radio pairs.
+user::DialogTemplate SettingsDialog() {
+  using D = CConfigDlg;
+  constexpr DWORD kPush = BS_PUSHBUTTON | WS_TABSTOP;
+  constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+  constexpr DWORD kRadio = BS_AUTORADIOBUTTON;
+  constexpr DWORD kLabel = SS_LEFT | WS_GROUP;
+  constexpr DWORD kSlider = TBS_AUTOTICKS | WS_TABSTOP;
+  user::DialogTemplate t;
+  t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+  t.cx = 155;
+  t.cy = 111;
+  t.caption = "ﾀﾞｲｱﾛｸﾞ";
+  t.fontFace = "ＭＳ Ｐゴシック";
+  t.pointSize = 9;
+  t.items = {
+      Control(IDOK, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 12, 90, 38, 14),
+      Control(IDCANCEL, "Button", "ｷｬﾝｾﾙ", kPush, 58, 90, 38, 14),
+      Control(D::IDC_HELP_BUTTON, "Button", "ヘルプ", kPush, 104, 90, 38, 14),
+      Control(D::IDC_TABS, WC_TABCONTROL, "", 0, 7, 7, 141, 76),
+      Control(D::IDC_TOPMOST, "Button", "常に手前に表示", kCheck, 17, 29, 63, 12),
+      Control(D::IDC_SAVE_POSITION, "Button", "終了時の位置を保存", kCheck, 17, 45, 74, 12),
+      Control(D::IDC_SHOW_FRAME, "Button", "窓枠を表示する", kCheck, 22, 30, 60, 11),
+      Control(D::IDC_SHAPE_LABEL, "Static", "形", kLabel, 26, 45, 11, 10),
+      Control(D::IDC_SQUARE, "Button", "四角", kRadio, 26, 55, 25, 11),
+      Control(D::IDC_ROUND, "Button", "丸", kRadio, 26, 68, 25, 10),
+      Control(D::IDC_MATERIAL_LABEL, "Static", "素材", kLabel, 58, 45, 18, 9),
+      Control(D::IDC_LOG, "Button", "丸太風", kRadio, 58, 55, 40, 12),
+      Control(D::IDC_ALUMINIUM, "Button", "アルミ風", kRadio, 58, 68, 40, 12),
+      Control(D::IDC_BARS_LABEL, "Static", "枠の仕切り", kLabel, 97, 45, 35, 9),
+      Control(D::IDC_WITH_BARS, "Button", "有り", kRadio, 97, 55, 28, 12),
+      Control(D::IDC_WITHOUT_BARS, "Button", "無し", kRadio, 97, 68, 26, 12),
+      Control(D::IDC_SATELLITE_SLIDER, TRACKBAR_CLASS, "", kSlider, 81, 45, 54, 20),
+      Control(D::IDC_CLOCK_COLOR, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 17, 64, 38, 77),
+      Control(D::IDC_DARKNESS, "Button", "暗闇", kRadio | WS_GROUP, 19, 44, 27, 10),
+      Control(D::IDC_DESKTOP, "Button", "ﾃﾞｽｸﾄｯﾌﾟ", kRadio, 56, 44, 41, 10),
+      Control(D::IDC_BACKGROUND_LABEL, "Static", "背景の種類", kLabel, 18, 28, 38, 9),
+      Control(D::IDC_COLOR_LABEL, "Static", "文字色", kLabel, 16, 52, 22, 10),
+      Control(D::IDC_SHOW_CLOCK, "Button", "時計を表示する", kCheck, 16, 28, 59, 12),
+      Control(D::IDC_SHOOTING_STAR_SLIDER, TRACKBAR_CLASS, "", kSlider, 18, 45, 54, 20),
+      Control(D::IDC_STAR_LOW, "Static", "低い", kLabel, 18, 67, 16, 10),
+      Control(D::IDC_STAR_HIGH, "Static", "高い", SS_CENTER | WS_GROUP, 57, 67, 16, 10),
+      Control(D::IDC_STAR_LABEL, "Static", "流れ星", SS_CENTER | WS_GROUP, 33, 33, 23, 8),
+      Control(D::IDC_SATELLITE_LOW, "Static", "低い", kLabel, 81, 67, 16, 10),
+      Control(D::IDC_SATELLITE_HIGH, "Static", "高い", SS_RIGHT | WS_GROUP, 118, 67, 16, 10),
+      Control(D::IDC_SATELLITE_LABEL, "Static", "人工衛星", kLabel, 93, 33, 31, 10),
+  };
+  // The colour list's items come with the template; the item index is the colour number.
+  for (user::DialogItem& item : t.items) {
+    if (item.id == D::IDC_CLOCK_COLOR) item.initData = {"ﾌﾞﾗｯｸ", "ﾎﾜｲﾄ", "ﾀﾞｰｸｲｴﾛｰ", "ﾀﾞｰｸｸﾞﾚｰ", "ﾀﾞｰｸﾌﾞﾙｰ", "ﾀﾞｰｸﾚｯﾄﾞ"};
+  }
+  return t;
+}
+
 user::ResourceTable Build() {
   user::ResourceTable t;
   t.strings = {
@@ -151,6 +222,7 @@ user::ResourceTable Build() {
     t.bitmaps[IDB_STREAK_PICTURES[k]] = streaks[k];
     t.bitmaps[IDB_STREAK_MASKS[k]] = masks[k];
   }
+  t.dialogs[CConfigDlg::IDD] = SettingsDialog();
 
   return t;
 }

@@ -113,6 +113,10 @@ class CMyView : public CView {
   void OnShowMainWindow();
   void OnCaptureDesktop();
   void OnCaptureBackground();
+  // The settings dialog and what its OK brings up to date (dialogs/settings_command.cpp).
+  void OnSettings();
+  // One tray icon, showing the window's shape as the document has it.
+  void RefreshTrayIcon();
   BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
   void OnAppExit();
 
