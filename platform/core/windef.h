@@ -428,6 +428,8 @@ using DLGPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 constexpr DWORD DS_SETFONT = 0x0040;
 constexpr DWORD DS_MODALFRAME = 0x0080;
 constexpr DWORD DS_CENTER = 0x0800;
+// A dialog procedure's answer to a message it handled (SetWindowLong).
+constexpr int DWLP_MSGRESULT = 0;
 constexpr UINT DM_GETDEFID = WM_USER + 0;
 constexpr UINT DM_SETDEFID = WM_USER + 1;
 constexpr WORD DC_HASDEFID = 0x534B;

@@ -243,4 +243,7 @@ struct InstalledFont {
   int pixels = 0;
 };
 InstalledFont InstalledFontOf(HFONT font);
+// Replaces a system colour with the desktop's own (its theme's), for the dialogs to match
+// the desktop; the classic scheme stands for the colours never replaced.
+void SetSystemColor(int index, COLORREF color);
 }  // namespace gdi

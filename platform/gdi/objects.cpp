@@ -21,6 +21,7 @@ struct Tables {
   std::uintptr_t nextDc = 0x1000;
   std::unordered_map<int, HGDIOBJ> stock;
   std::unordered_map<int, HBRUSH> sysBrushes;
+  std::unordered_map<int, COLORREF> desktopColors;  // the desktop's own, where it has them
   int displayBits = 32;
 };
 
@@ -109,7 +110,15 @@ void ResetAll() {
   t.dcs.clear();
   t.stock.clear();
   t.sysBrushes.clear();
+  t.desktopColors.clear();
   t.displayBits = 32;
+}
+
+void SetSystemColor(int index, COLORREF color) {
+  Tables& t = T();
+  t.desktopColors[index] = color & 0xFFFFFF;
+  // The brush of the old colour stays valid for whoever holds it; new requests get the new one.
+  t.sysBrushes.erase(index);
 }
 
 void SetDisplayBitsPerPixel(int bits) { T().displayBits = bits; }
@@ -181,6 +190,7 @@ HGDIOBJ GetStockObject(int which) {
 }
 
 COLORREF GetSysColor(int index) {
+  if (auto it = T().desktopColors.find(index); it != T().desktopColors.end()) return it->second;
   switch (index) {
     // The classic desktop's standard scheme.
     case COLOR_WINDOW: return RGB(255, 255, 255);

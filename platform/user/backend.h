@@ -44,6 +44,11 @@ struct NativeWindowState {
   // the window manager's to draw: the desktop shows only this part of its pixels, at this
   // place on the screen.
   RECT client;
+  // What the window manager's frame offers on a captioned window.
+  bool closeBox = false;
+  bool minimizeBox = false;
+  bool maximizeBox = false;
+  bool resizable = false;
   bool noActivate = false;  // never takes the focus, not even when clicked (a balloon)
   HWND owner = nullptr;     // the top-level window it belongs to, kept below it; or none
   std::string title;        // UTF-8
@@ -130,6 +135,12 @@ class Backend {
   virtual void StartSystemMove(HWND hwnd) = 0;
 
   // ---- Dialog controls ----
+  // Whether controls are shown as native widgets (SyncControl); without them the window
+  // layer draws them itself.
+  virtual bool ShowsNativeControls() const { return false; }
+  // The desktop theme's colours for the classic system colours it has (COLOR_BTNFACE, ...),
+  // so that what the window layer draws in a dialog matches the native widgets.
+  virtual std::vector<std::pair<int, COLORREF>> SystemColors() { return {}; }
   // Creates or brings up to date the native widget of a control of the top-level window
   // `top`; called whenever anything of `state` may have changed.
   virtual void SyncControl(HWND top, HWND control, const NativeControlState& state) = 0;

@@ -889,6 +889,8 @@ LRESULT ComboProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+bool IsMirrored(HWND hwnd);
+
 // Every control class shares the bookkeeping of its state and font and the backend's
 // widget; the class's own procedure does the rest.
 template <ControlData::Kind kind, WNDPROC own>
@@ -911,6 +913,15 @@ LRESULT ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case kNativeFocus:
       if (HWND dialog = GetParent(hwnd)) DialogSetFocus(dialog, hwnd);
       return 0;
+    case WM_PAINT:
+      if (platform::GetBackend().ShowsNativeControls() && IsMirrored(hwnd)) {
+        // Its native widget shows it over the dialog's background.
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        EndPaint(hwnd, &ps);
+        return 0;
+      }
+      break;
     case WM_NCDESTROY: {
       const LRESULT r = own(hwnd, message, wParam, lParam);
       if (ControlData* c = FindControl(hwnd); c && c->ownsImage) {
@@ -958,6 +969,13 @@ platform::NativeControlState::Kind NativeKind(HWND hwnd, const ControlData& c, b
   }
   *mirrored = false;
   return Kind::Label;
+}
+
+bool IsMirrored(HWND hwnd) {
+  const ControlData* c = FindControl(hwnd);
+  bool mirrored = false;
+  if (c) NativeKind(hwnd, *c, &mirrored);
+  return mirrored;
 }
 
 }  // namespace

@@ -261,12 +261,13 @@ LRESULT DefDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   DialogData* d = FindDialog(dialog);
   if (d && d->proc && message != WM_NCCREATE && message != WM_NCDESTROY) {
+    d->messageResult = 0;
     const LRESULT handled = d->proc(dialog, message, wParam, lParam);
     // The initialisation's answer says whether the focus is to be set; other messages are
-    // done when the procedure says it handled them.
+    // done when the procedure says it handled them, with the answer it set for them.
     if (message == WM_INITDIALOG) return handled;
-    if (handled) return 0;
     d = FindDialog(dialog);
+    if (handled) return d ? d->messageResult : 0;
   }
   switch (message) {
     case WM_INITDIALOG: return TRUE;

@@ -2,6 +2,7 @@
 // every loop applies, the modal loops, and the request to end that ends them.
 #include <stdexcept>
 
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
 #include "platform/user/session.h"
 #include "platform/user/state.h"
@@ -33,6 +34,7 @@ void Initialize(std::unique_ptr<Backend> backend) {
   Current().backend = std::move(backend);
   Current().tick = kDefaultTimerTickMs;
   RegisterSystemClasses();
+  for (const auto& [index, color] : Current().backend->SystemColors()) gdi::SetSystemColor(index, color);
   // Copies from the screen DC read the backend's screen.
   gdi::SetScreenReader([](const RECT& area, std::uint32_t* out, int stride) {
     GetBackend().GrabScreen(area, out, stride);

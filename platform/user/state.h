@@ -125,6 +125,7 @@ struct DialogData {
   HWND savedFocus = nullptr;  // the control that had the focus when the dialog was left
   bool ended = false;
   LRESULT result = 0;
+  LRESULT messageResult = 0;  // what the procedure answers for a message it handled
   bool modal = false;
   int loopDepth = 0;          // a modal dialog: the modal-loop depth its own loop runs at
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "platform/user/session.h"
 #include "platform/user/state.h"
@@ -284,6 +285,9 @@ LONG SetWindowLong(HWND hwnd, int index, LONG value) {
   if (!w) return 0;
   DWORD* field = nullptr;
   switch (index) {
+    case DWLP_MSGRESULT:
+      if (DialogData* d = FindDialog(hwnd)) return static_cast<LONG>(std::exchange(d->messageResult, value));
+      return 0;
     case GWL_STYLE: field = &w->style; break;
     case GWL_EXSTYLE: field = &w->exStyle; break;
     case GWL_ID: {

@@ -31,6 +31,12 @@ void SyncNative(const Window& w) {
   state.toolWindow = (w.exStyle & WS_EX_TOOLWINDOW) != 0;
   state.topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
   state.captioned = (w.style & WS_CAPTION) == WS_CAPTION;
+  state.closeBox = state.captioned && (w.style & WS_SYSMENU);
+  // The box styles share their bits with the controls' group and tab-stop styles; they
+  // mean boxes on captioned windows with a system menu only.
+  state.minimizeBox = state.closeBox && (w.style & WS_MINIMIZEBOX);
+  state.maximizeBox = state.closeBox && (w.style & WS_MAXIMIZEBOX);
+  state.resizable = (w.style & WS_THICKFRAME) != 0;
   const RECT in = Insets(w);
   state.client = RECT{in.left, in.top, (w.rect.right - w.rect.left) - in.right, (w.rect.bottom - w.rect.top) - in.bottom};
   state.noActivate = (w.exStyle & WS_EX_NOACTIVATE) != 0;

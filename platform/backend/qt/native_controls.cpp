@@ -107,7 +107,6 @@ class TabControl : public QWidget {
   explicit TabControl(QWidget* parent) : QWidget(parent), tabs_(new TabRow(this)) {
     tabs_->setDrawBase(false);  // the frame below joins the tabs instead
     tabs_->setExpanding(false);
-    tabs_->setAutoFillBackground(true);
     setFocusProxy(tabs_);
     connect(tabs_, &QTabBar::currentChanged, this, [this] { update(); });
   }
@@ -264,10 +263,8 @@ QWidget* NativeControls::Create(QWidget* window, HWND control, Kind kind) {
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
     QObject::connect(button, &QAbstractButton::clicked, [control] { user::NativeControlClicked(control); });
   }
-  // Every control but the tab control's page frame covers what the window layer drew at its
-  // place with the theme's background, so that its text reads in any theme; the frame leaves
-  // the page's pictures visible.
-  if (kind != Kind::TabControl) widget->setAutoFillBackground(true);
+  // The widgets are see-through: the window layer leaves their places to the dialog's
+  // background, drawn in the theme's colour.
   // Qt's focus moves only with the mouse; Tab is the window layer's.
   QWidget* focusTarget = FocusTarget(widget);
   if (focusTarget->focusPolicy() != Qt::NoFocus) focusTarget->setFocusPolicy(Qt::ClickFocus);

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmap>
 #include <QRegion>
 #include <QScreen>
@@ -96,7 +97,17 @@ class NativeWindow : public QWidget {
       setAttribute(Qt::WA_X11DoNotAcceptFocus);
       setFocusPolicy(Qt::NoFocus);
     } else {
-      if (!state.captioned) flags |= Qt::FramelessWindowHint;
+      if (!state.captioned) {
+        flags |= Qt::FramelessWindowHint;
+      } else {
+        // The caption's buttons are the ones the window's styles ask for: a dialog has a
+        // close box only, and a frame that cannot be dragged larger.
+        if (state.owner) flags = Qt::Dialog;
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (state.closeBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if (state.minimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+        if (state.maximizeBox) flags |= Qt::WindowMaximizeButtonHint;
+      }
       if (!x11::Available()) {
         // Without X the hints come from Qt's own flags.
         if (state.toolWindow) flags |= Qt::Tool;
@@ -262,6 +273,10 @@ class NativeWindow : public QWidget {
     }
     const QRect wanted(shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top);
     if (geometry() != wanted) setGeometry(wanted);
+    // A frame without a sizing border keeps its size: the window manager offers no handle.
+    if (state.captioned && !state.resizable) {
+      if (minimumSize() != wanted.size() || maximumSize() != wanted.size()) setFixedSize(wanted.size());
+    }
   }
 
   QtBackend& backend_;
@@ -486,6 +501,23 @@ void QtBackend::WindowActivated(NativeWindow* window) { controls_.WindowActivate
 POINT QtBackend::CursorPos() {
   const QPoint p = QCursor::pos();
   return POINT{p.x(), p.y()};
+}
+
+std::vector<std::pair<int, COLORREF>> QtBackend::SystemColors() {
+  // The dialogs' own drawing takes the theme's colours, so that it sits well with the
+  // native widgets over it.
+  const QPalette palette = QApplication::palette();
+  const auto ref = [](const QColor& c) { return RGB(c.red(), c.green(), c.blue()); };
+  return {{COLOR_BTNFACE, ref(palette.color(QPalette::Window))},
+          {COLOR_BTNTEXT, ref(palette.color(QPalette::WindowText))},
+          {COLOR_WINDOW, ref(palette.color(QPalette::Base))},
+          {COLOR_WINDOWTEXT, ref(palette.color(QPalette::Text))},
+          {COLOR_HIGHLIGHT, ref(palette.color(QPalette::Highlight))},
+          {COLOR_HIGHLIGHTTEXT, ref(palette.color(QPalette::HighlightedText))},
+          {COLOR_BTNHIGHLIGHT, ref(palette.color(QPalette::Light))},
+          {COLOR_BTNSHADOW, ref(palette.color(QPalette::Mid))},
+          {COLOR_3DDKSHADOW, ref(palette.color(QPalette::Shadow))},
+          {COLOR_GRAYTEXT, ref(palette.color(QPalette::Disabled, QPalette::WindowText))}};
 }
 
 bool QtBackend::TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) {

@@ -46,6 +46,8 @@ class QtBackend : public Backend {
   void DestroyControl(HWND control) override;
   void SetCursor(const Cursor& cursor) override;
   POINT CursorPos() override;
+  bool ShowsNativeControls() const override { return true; }
+  std::vector<std::pair<int, COLORREF>> SystemColors() override;
   bool TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) override;
   bool TrayModify(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) override;
   bool TrayDelete(HWND hwnd, UINT id) override;
