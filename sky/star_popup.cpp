@@ -113,6 +113,8 @@ void CStarPopupWnd::OnPaint() {
 bool CStarPopupWnd::PointerOverOwner() const {
   CWnd* owner = GetParent();
   if (!owner) return false;
+  // A window whose dialog is up takes no pointer: the balloon is not its any more.
+  if (!owner->IsWindowEnabled()) return false;
   POINT at;
   ::GetCursorPos(&at);
   CRect window;

@@ -163,6 +163,30 @@ void Walk(Display* d, Window w, const std::function<void(Window, Window)>& visit
   for (Window c : list) Walk(d, c, visit, w);
 }
 
+// The window's outline as the X server keeps it.
+gdi::Region ShapeOf(Display* d, Window w) {
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(d, w, ShapeBounding, &count, &ordering);
+  gdi::Region shape;
+  for (int i = 0; i < count; ++i) {
+    shape = gdi::Region::Or(shape, gdi::Region::FromRect(rects[i].x, rects[i].y, rects[i].x + rects[i].width,
+                                                         rects[i].y + rects[i].height));
+  }
+  if (rects) XFree(rects);
+  return shape;
+}
+
+// How many pixels of a square window of the given size, and of the ring just outside it,
+// the outline gets wrong for the ellipse inscribed in the window.
+int PixelsOffTheEllipse(const gdi::Region& shape, int size) {
+  const gdi::Region ellipse = gdi::Region::Ellipse(0, 0, size, size);
+  int wrong = 0;
+  for (int y = -1; y <= size; ++y) {
+    for (int x = -1; x <= size; ++x) wrong += shape.Contains(x, y) != ellipse.Contains(x, y);
+  }
+  return wrong;
+}
+
 void Shell(const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; }
 
 // Where today's sky lies on the map for a window of the given size.
@@ -399,20 +423,8 @@ TEST_F(DesktopTest, RoundWindowIsShapedAsTheInscribedEllipse) {
   Setting("CircleEdgeFlg", 1);
   const Window w = StartProgram();
   ASSERT_NE(w, 0u);
-  int count = 0, ordering = 0;
-  XRectangle* rects = XShapeGetRectangles(x_, w, ShapeBounding, &count, &ordering);
-  gdi::Region shape;
-  for (int i = 0; i < count; ++i) {
-    shape = gdi::Region::Or(shape, gdi::Region::FromRect(rects[i].x, rects[i].y, rects[i].x + rects[i].width,
-                                                         rects[i].y + rects[i].height));
-  }
-  if (rects) XFree(rects);
-  const gdi::Region ellipse = gdi::Region::Ellipse(0, 0, 150, 150);
-  int wrong = 0;
-  for (int y = -1; y <= 150; ++y) {
-    for (int x = -1; x <= 150; ++x) wrong += shape.Contains(x, y) != ellipse.Contains(x, y);
-  }
-  EXPECT_EQ(wrong, 0);
+  const gdi::Region shape = ShapeOf(x_, w);
+  EXPECT_EQ(PixelsOffTheEllipse(shape, 150), 0);
   EXPECT_TRUE(shape.Contains(75, 0));
   EXPECT_FALSE(shape.Contains(0, 0));
   EXPECT_FALSE(shape.Contains(149, 149));
@@ -469,7 +481,9 @@ TEST_F(DesktopTest, CtrlSSavesAnEmptyDocumentThroughTheFileDialog) {
   Shell("xdotool key ctrl+s sleep 1.2 key ctrl+a type '" + saved + "'");
   Shell("xdotool sleep 0.3 key Return");
   EXPECT_TRUE(WaitUntil([&] { return fs::exists(saved); }, 5s)) << "no file was written";
-  if (fs::exists(saved)) EXPECT_EQ(fs::file_size(saved), 0u);
+  if (fs::exists(saved)) {
+    EXPECT_EQ(fs::file_size(saved), 0u);
+  }
   // The program carries on, its window active again.
   EXPECT_TRUE(WaitUntil([&] { return AtomList(x_, DefaultRootWindow(x_), "_NET_ACTIVE_WINDOW") ==
                                      std::vector<Atom>{w}; },
@@ -767,26 +781,30 @@ TEST_F(DesktopTest, DoubleClicksChangeTheSizeAndKeepTheCorner) {
   EXPECT_EQ(GeometryOf(x_, w).y, g.y);
 }
 
+// Where the program's menu (the window's or the tray icon's, the same commands) stands on
+// the screen, if it is open: an override-redirect window too big for a balloon.
+std::optional<Geometry> MenuOnScreen(Display* d) {
+  std::optional<Geometry> menu;
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned int n = 0;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) return menu;
+  for (unsigned int i = 0; i < n; ++i) {
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable &&
+        a.width > 100 && a.height > 150) {
+      menu = GeometryOf(d, children[i]);
+    }
+  }
+  if (children) XFree(children);
+  return menu;
+}
+
 TEST_F(DesktopTest, TheContextMenuOpensByMouseAndKeyboardAndItsExitEndsTheProgram) {
   const Window w = StartProgram();
   ASSERT_NE(w, 0u);
   const Geometry g = GeometryOf(x_, w);
-  auto menuAt = [&]() -> std::optional<Geometry> {
-    std::optional<Geometry> menu;
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int n = 0;
-    if (!XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &n)) return menu;
-    for (unsigned int i = 0; i < n; ++i) {
-      XWindowAttributes a{};
-      if (XGetWindowAttributes(x_, children[i], &a) && a.override_redirect && a.map_state == IsViewable &&
-          a.width > 100 && a.height > 150) {
-        menu = GeometryOf(x_, children[i]);
-      }
-    }
-    if (children) XFree(children);
-    return menu;
-  };
+  auto menuAt = [&] { return MenuOnScreen(x_); };
   // The right button: at the pointer.
   Shell("xdotool mousemove " + std::to_string(g.x + 40) + " " + std::to_string(g.y + 50) + " click 3");
   ASSERT_TRUE(WaitUntil([&] { return menuAt().has_value(); }, 3s)) << "no menu";
@@ -916,6 +934,238 @@ TEST_F(DesktopTest, TheDesktopBackgroundShowsWhatLiesBehindTheWindowAtItsNewPlac
   EXPECT_EQ(behind, between) << "pixels between the stars that are not what lies behind the window";
   EXPECT_GT(otherWindow, 100) << "the test meant the window to stand partly over the other window";
   EXPECT_EQ(oldPlace, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The settings dialog on the desktop. Its controls are Qt widgets drawn inside the dialog's
+// one X window, so the test finds them where the template puts them: the template's
+// rectangles, in dialog units, turned into pixels with the base units of the dialog's font.
+constexpr const char* kSettingsTitle = "ﾀﾞｲｱﾛｸﾞ";
+
+struct TemplateRect {
+  int x, y, cx, cy;
+};
+constexpr TemplateRect kDialogClient{0, 0, 155, 111};
+constexpr TemplateRect kOkButton{12, 90, 38, 14};
+constexpr TemplateRect kTabControl{7, 7, 141, 76};
+constexpr TemplateRect kRoundRadio{26, 68, 25, 10};
+constexpr int kTabCount = 5;
+
+// The settings dialog's window (its client area, inside the window manager's frame), if it
+// is on the screen.
+Window SettingsDialogWindow(Display* d) {
+  XSync(d, False);
+  const std::vector<Window> shown = WindowsTitled(d, kSettingsTitle);
+  return shown.size() == 1 ? shown.front() : 0;
+}
+
+bool IsActive(Display* d, Window w) {
+  return AtomList(d, DefaultRootWindow(d), "_NET_ACTIVE_WINDOW") == std::vector<Atom>{w};
+}
+
+// The base units of the dialog's font (pixels per 4 dialog units across, per 8 down), found
+// back from the size of its client area, which the template makes 155 x 111 dialog units.
+std::optional<POINT> BaseUnits(const Geometry& client) {
+  for (int across = 1; across <= 32; ++across) {
+    for (int down = 1; down <= 64; ++down) {
+      if (kDialogClient.cx * across / 4 == client.width && kDialogClient.cy * down / 8 == client.height) {
+        return POINT{across, down};
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+// Where a rectangle of the template lies on the screen, rounded as the dialog rounds it.
+Geometry OnScreen(const Geometry& client, POINT units, TemplateRect r) {
+  return Geometry{client.x + r.x * units.x / 4, client.y + r.y * units.y / 8, r.cx * units.x / 4, r.cy * units.y / 8};
+}
+
+// The colours of an area of a window, row by row.
+std::vector<unsigned long> PixelsOf(Display* d, Window w, int x, int y, int width, int height) {
+  std::vector<unsigned long> out;
+  XImage* image =
+      XGetImage(d, w, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap);
+  if (!image) return out;
+  for (int row = 0; row < height; ++row) {
+    for (int column = 0; column < width; ++column) out.push_back(XGetPixel(image, column, row) & 0xFFFFFF);
+  }
+  XDestroyImage(image);
+  return out;
+}
+
+std::vector<unsigned long> PixelsOf(Display* d, Window w) {
+  const Geometry g = GeometryOf(d, w);
+  return PixelsOf(d, w, 0, 0, g.width, g.height);
+}
+
+void ClickAt(int x, int y) {
+  Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 click 1");
+}
+
+// Opens the program's menu with `xdotool` commands, chooses "設定（&C）" by its mnemonic and
+// returns the settings dialog once it has the focus (0 if it never does).
+Window OpenSettings(Display* d, const std::string& openTheMenu) {
+  Shell("xdotool " + openTheMenu);
+  if (!WaitUntil([&] { return MenuOnScreen(d).has_value(); }, 3s)) {
+    ADD_FAILURE() << "no menu after xdotool " << openTheMenu;
+    return 0;
+  }
+  Shell("xdotool key c");
+  Window dialog = 0;
+  if (!WaitUntil([&] { return (dialog = SettingsDialogWindow(d)) != 0 && IsActive(d, dialog); }, 5s)) {
+    const std::vector<Atom> active = AtomList(d, DefaultRootWindow(d), "_NET_ACTIVE_WINDOW");
+    ADD_FAILURE() << (dialog ? "the settings dialog is shown but " : "no settings dialog is shown; ")
+                  << "the active window is " << (active.empty() ? 0 : active.front());
+    return 0;
+  }
+  return dialog;
+}
+
+std::string RightClickAt(int x, int y) {
+  return "mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.2 mousedown 3 sleep 0.1 mouseup 3";
+}
+
+TEST_F(DesktopTest, TheSettingsDialogOpensFramedOverTheWindowFromBothMenusAndEscapeChangesNothing) {
+  Setting("ClockColor", 3);  // a settings file there from the start, to compare byte for byte
+  Setting("FrameSizeNo", 6);  // the largest window, which is sure to show a star of the table
+  const auto star = ProgramStarTable().InTodaysWindow();
+  ASSERT_TRUE(star.has_value());
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  const Window icon = TrayIcon();
+  ASSERT_NE(icon, 0u);
+  const Geometry g = GeometryOf(x_, w);
+  const Geometry ig = GeometryOf(x_, icon);
+  const std::string settingsBefore = ReadText(SettingsFile().string());
+  const std::vector<unsigned long> iconBefore = PixelsOf(x_, icon);
+  ASSERT_FALSE(iconBefore.empty());
+
+  for (const bool fromTray : {true, false}) {
+    SCOPED_TRACE(fromTray ? "from the tray icon's menu" : "from the window's menu");
+    // The window's menu is opened over a star, whose balloon comes up first.
+    const Window dialog = OpenSettings(x_, fromTray ? RightClickAt(ig.x + ig.width / 2, ig.y + ig.height / 2)
+                                                    : RightClickAt(g.x + star->first.x, g.y + star->first.y));
+    ASSERT_NE(dialog, 0u) << "no settings dialog with the focus";
+    // A window the window manager manages and frames, with a title bar, kept with its owner.
+    XWindowAttributes a{};
+    ASSERT_TRUE(XGetWindowAttributes(x_, dialog, &a));
+    EXPECT_FALSE(a.override_redirect);
+    const std::vector<Atom> extents = AtomList(x_, dialog, "_NET_FRAME_EXTENTS");
+    ASSERT_EQ(extents.size(), 4u);
+    EXPECT_GT(extents[2], 0u) << "no title bar";
+    Window owner = 0;
+    XGetTransientForHint(x_, dialog, &owner);
+    EXPECT_EQ(owner, w) << "WM_TRANSIENT_FOR does not name the roof window";
+    // Its client area is the template's at the font's base units, and its frame stands
+    // centred over the roof window: the program centres the frame it reckons with, which
+    // may be a few pixels off the window manager's.
+    const Geometry client = GeometryOf(x_, dialog);
+    EXPECT_TRUE(BaseUnits(client).has_value()) << "client area " << client.width << " x " << client.height;
+    const int frameCentreX = client.x - static_cast<int>(extents[0]) +
+                             (client.width + static_cast<int>(extents[0] + extents[1])) / 2;
+    const int frameCentreY = client.y - static_cast<int>(extents[2]) +
+                             (client.height + static_cast<int>(extents[2] + extents[3])) / 2;
+    EXPECT_NEAR(frameCentreX, g.x + g.width / 2, 8);
+    EXPECT_NEAR(frameCentreY, g.y + g.height / 2, 8);
+    // With the pointer on the dialog, no star's balloon is left standing over the dialog.
+    Shell("xdotool mousemove " + std::to_string(client.x + client.width / 2) + " " +
+          std::to_string(client.y + client.height / 2));
+    EXPECT_TRUE(WaitUntil([&] { return BalloonWindows(x_).empty(); }, 2s))
+        << "a star's balloon stays on the screen with the pointer on the dialog";
+
+    Shell("xdotool key Escape");
+    EXPECT_TRUE(WaitUntil([&] { return SettingsDialogWindow(x_) == 0; }, 3s)) << "Escape left the dialog open";
+    EXPECT_TRUE(WaitUntil([&] { return IsActive(x_, w); }, 3s)) << "the roof window did not get the focus back";
+  }
+  // A moment for any late write to reach the file.
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(ReadText(SettingsFile().string()), settingsBefore);
+  EXPECT_TRUE(Running(program_));
+  const Geometry after = GeometryOf(x_, w);
+  EXPECT_EQ(after.x, g.x);
+  EXPECT_EQ(after.y, g.y);
+  EXPECT_EQ(after.width, g.width);
+  EXPECT_FALSE(HasState(x_, w, "_NET_WM_STATE_ABOVE"));
+  const gdi::Region shape = ShapeOf(x_, w);
+  EXPECT_TRUE(shape.Contains(0, 0) && shape.Contains(g.width - 1, g.height - 1)) << "the window is no longer square";
+  EXPECT_EQ(PixelsOf(x_, icon), iconBefore) << "the tray icon changed";
+}
+
+TEST_F(DesktopTest, KeysAloneTickKeepOnTopInTheSettingsAndOkPutsTheWindowAboveAtOnce) {
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  ASSERT_TRUE(WaitUntil([&] { return IsActive(x_, w); }, 3s));
+  ASSERT_FALSE(HasState(x_, w, "_NET_WM_STATE_ABOVE"));
+  const Window dialog = OpenSettings(x_, "key shift+F10");
+  ASSERT_NE(dialog, 0u) << "no settings dialog with the focus";
+  // OK has the focus; three Tabs pass Cancel and Help to "常に手前に表示" on the first page.
+  Shell("xdotool key Tab Tab Tab space Return");
+  EXPECT_TRUE(WaitUntil([&] { return SettingsDialogWindow(x_) == 0; }, 3s)) << "Enter left the dialog open";
+  EXPECT_TRUE(WaitUntil([&] { return HasState(x_, w, "_NET_WM_STATE_ABOVE"); }, 3s)) << "the window is not kept above";
+  EXPECT_TRUE(WaitUntil([&] { return ReadSetting("TopMostFlg") == 1; }, 3s)) << ReadText(SettingsFile().string());
+  EXPECT_TRUE(Running(program_));
+}
+
+TEST_F(DesktopTest, TheMouseMakesTheWindowRoundInTheSettingsAndTheTrayIconFollows) {
+  const Window w = StartProgram();
+  ASSERT_NE(w, 0u);
+  const Window icon = TrayIcon();
+  ASSERT_NE(icon, 0u);
+  // The square window's icon has dark corners, unlike the tray's own background beside it.
+  const std::vector<unsigned long> iconBefore = PixelsOf(x_, icon);
+  const Geometry ig = GeometryOf(x_, icon);
+  const std::vector<unsigned long> tray = PixelsOf(x_, DefaultRootWindow(x_), ig.x - 2, ig.y + ig.height / 2, 1, 1);
+  ASSERT_EQ(tray.size(), 1u);
+  ASSERT_FALSE(iconBefore.empty());
+  ASSERT_NE(iconBefore.front(), tray.front());
+  // From the tray icon's menu: the pointer stays off the window's stars and their balloons.
+  const Window dialog = OpenSettings(x_, RightClickAt(ig.x + ig.width / 2, ig.y + ig.height / 2));
+  ASSERT_NE(dialog, 0u) << "no settings dialog with the focus";
+  const Geometry client = GeometryOf(x_, dialog);
+  const std::optional<POINT> units = BaseUnits(client);
+  ASSERT_TRUE(units.has_value()) << "client area " << client.width << " x " << client.height;
+
+  // The tabs stand in a row from the tab control's left edge, each as wide as its two
+  // letters make it: the row's length over five is one tab. One line down from the tab
+  // control's top is inside the row; right of the last tab the row shows the dialog's face.
+  const Geometry tabs = OnScreen(client, *units, kTabControl);
+  const int rowY = tabs.y + units->y;
+  const unsigned long face = PixelsOf(x_, dialog, 1, 1, 1, 1).at(0);
+  const std::vector<unsigned long> row = PixelsOf(x_, dialog, tabs.x - client.x, rowY - client.y, tabs.width, 1);
+  int rowEnd = static_cast<int>(row.size());
+  while (rowEnd > 0 && row[static_cast<size_t>(rowEnd) - 1] == face) --rowEnd;
+  const int tabWidth = rowEnd / kTabCount;
+  ASSERT_GE(tabWidth, units->x) << "the tabs' row was not found";
+  const Geometry round = OnScreen(client, *units, kRoundRadio);
+  auto roundArea = [&] {
+    return PixelsOf(x_, dialog, round.x - client.x, round.y - client.y, round.width, round.height);
+  };
+  const std::vector<unsigned long> firstPage = roundArea();
+  ClickAt(tabs.x + tabWidth * 3 / 2, rowY);
+  ASSERT_TRUE(WaitUntil([&] { return roundArea() != firstPage; }, 3s)) << "the 窓枠 page did not come up";
+  ClickAt(round.x + round.width / 2, round.y + round.height / 2);
+  const Geometry ok = OnScreen(client, *units, kOkButton);
+  ClickAt(ok.x + ok.width / 2, ok.y + ok.height / 2);
+  EXPECT_TRUE(WaitUntil([&] { return SettingsDialogWindow(x_) == 0; }, 3s)) << "OK left the dialog open";
+
+  EXPECT_TRUE(WaitUntil([&] { return PixelsOffTheEllipse(ShapeOf(x_, w), 150) == 0; }, 3s))
+      << PixelsOffTheEllipse(ShapeOf(x_, w), 150) << " pixels off the ellipse";
+  EXPECT_TRUE(WaitUntil([&] { return ReadSetting("CircleEdgeFlg") == 1; }, 3s)) << ReadText(SettingsFile().string());
+  // The tray shows the round window's icon: its corners are transparent and show the
+  // tray's background, while the middle of the picture stays.
+  auto iconCorner = [&] {
+    const std::vector<unsigned long> pixels = PixelsOf(x_, TrayIcon());
+    return pixels.empty() ? ~0ul : pixels.front();
+  };
+  EXPECT_TRUE(WaitUntil([&] { return iconCorner() == tray.front(); }, 3s))
+      << "the tray icon's corner is " << std::hex << iconCorner() << ", the tray's background " << tray.front();
+  const std::vector<unsigned long> iconAfter = PixelsOf(x_, TrayIcon());
+  ASSERT_EQ(iconAfter.size(), iconBefore.size());
+  EXPECT_EQ(iconAfter[iconAfter.size() / 2], iconBefore[iconBefore.size() / 2]);
 }
 
 }  // namespace

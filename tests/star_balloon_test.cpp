@@ -414,3 +414,26 @@ TEST_F(BalloonPaintTest, WithoutTitleAndSubtitleTheDescriptionSetsAWidthOfItsOwn
   EXPECT_EQ(empty.width, 5);
   EXPECT_GT(empty.height, 0);
 }
+
+TEST_F(StarBalloonTest, TheBalloonGoesWhenADialogTakesTheWindowOver) {
+  WriteSetting("EdgeFlg", 0);
+  StartWith({kNear});
+  PointAt(41, 42);
+  ASSERT_TRUE(Popup().IsWindowVisible());
+  // The settings opened from the keyboard with the pointer resting on the star: the window
+  // takes no pointer while its dialog is up, so the balloon cannot stay.
+  int waits = 0;
+  bool shownWithDialog = true;
+  backend->idle = [&] {
+    if (waits++ == 0) {
+      backend->Advance(1000);
+      return;
+    }
+    shownWithDialog = Popup().IsWindowVisible() != FALSE;
+    backend->Key(VK_ESCAPE, true);
+    backend->Key(VK_ESCAPE, false);
+  };
+  ViewCommand(ID_SETTINGS);
+  backend->idle = nullptr;
+  EXPECT_FALSE(shownWithDialog);
+}

@@ -82,7 +82,9 @@ struct NativeControlState {
   int rangeMin = 0;
   int rangeMax = 100;
   int position = 0;
+  int pageSize = 1;          // a slider's step for Page Up and Page Down
   bool ticks = false;        // a tick at every step
+  bool dropped = false;      // a drop-down list that is open
   std::string fontFamily;    // the dialog font, as installed
   int fontPixels = 12;       // its character height
 };

@@ -1023,6 +1023,8 @@ void SyncControl(HWND hwnd) {
   state.rangeMin = c->rangeMin;
   state.rangeMax = c->rangeMax;
   state.position = c->position;
+  state.pageSize = c->pageSize;
+  state.dropped = c->dropped;
   state.ticks = c->kind == ControlData::Kind::Slider && (w->style & TBS_AUTOTICKS);
   if (c->font) {
     const gdi::InstalledFont font = gdi::InstalledFontOf(c->font);

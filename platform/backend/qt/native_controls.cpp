@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -203,6 +204,22 @@ Qt::Alignment LabelAlignment(int alignment) {
   }
 }
 
+// A drop-down list whose open list, however it closes (a choice, Escape, a click
+// elsewhere), tells the window layer that it closed: the choice, or the unchanged one.
+class DropDownList : public QComboBox {
+ public:
+  DropDownList(QWidget* parent, HWND control) : QComboBox(parent), control_(control) {}
+
+  void hidePopup() override {
+    const bool wasOpen = view() && view()->isVisible();
+    QComboBox::hidePopup();
+    if (wasOpen && !signalsBlocked()) user::NativeControlSelected(control_, currentIndex());
+  }
+
+ private:
+  HWND control_;
+};
+
 }  // namespace
 
 NativeControls::~NativeControls() {
@@ -251,7 +268,7 @@ QWidget* NativeControls::Create(QWidget* window, HWND control, Kind kind) {
       break;
     }
     case Kind::DropDownList: {
-      auto* list = new QComboBox(window);
+      auto* list = new DropDownList(window, control);
       list->setEditable(false);
       QObject::connect(list, &QComboBox::activated, [control](int index) {
         user::NativeControlSelected(control, index);
@@ -284,6 +301,9 @@ void NativeControls::Sync(QWidget* window, QPoint clientOffset, HWND control, co
   Control& c = it->second;
   const bool itemsChanged = fresh || c.state.items != state.items;
   const bool fontChanged = fresh || c.state.fontFamily != state.fontFamily || c.state.fontPixels != state.fontPixels;
+  // The list opens and closes when the window layer's state turns (F4, Alt+Down); a list the
+  // user opened with the mouse stays open through syncs that do not mention it.
+  const bool droppedTurned = !fresh && c.state.dropped != state.dropped;
   c.state = state;
   c.clientOffset = clientOffset;
   QWidget* widget = c.widget;
@@ -327,8 +347,7 @@ void NativeControls::Sync(QWidget* window, QPoint clientOffset, HWND control, co
     case Kind::Slider: {
       auto* slider = static_cast<QSlider*>(widget);
       slider->setRange(state.rangeMin, state.rangeMax);
-      // The window layer does not say its page size: the classic default, a fifth of the range.
-      slider->setPageStep(std::max(1, (state.rangeMax - state.rangeMin) / 5));
+      slider->setPageStep(std::max(1, state.pageSize));
       const QSlider::TickPosition ticks = state.ticks ? QSlider::TicksBelow : QSlider::NoTicks;
       if (slider->tickPosition() != ticks) slider->setTickPosition(ticks);  // it repaints even unchanged
       // During a drag the thumb follows the pointer; the window layer hears the end of it.
@@ -339,6 +358,8 @@ void NativeControls::Sync(QWidget* window, QPoint clientOffset, HWND control, co
       auto* list = static_cast<QComboBox*>(widget);
       if (itemsChanged) Refill(*list, state.items);
       list->setCurrentIndex(state.selection < list->count() ? state.selection : -1);
+      if (droppedTurned && state.dropped && state.visible) list->showPopup();
+      if (droppedTurned && !state.dropped) list->hidePopup();
       break;
     }
   }

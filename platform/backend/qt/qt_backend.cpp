@@ -101,7 +101,8 @@ class NativeWindow : public QWidget {
         flags |= Qt::FramelessWindowHint;
       } else {
         // The caption's buttons are the ones the window's styles ask for: a dialog has a
-        // close box only, and a frame that cannot be dragged larger.
+        // close box only, and a frame that cannot be dragged larger. An owned one is a dialog
+        // of its owner: kept above it, out of the taskbar.
         if (state.owner) flags = Qt::Dialog;
         flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
         if (state.closeBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -229,8 +230,9 @@ class NativeWindow : public QWidget {
   bool focusNextPrevChild(bool) override { return false; }
 
   void moveEvent(QMoveEvent*) override {
-    const QPoint client = geometry().topLeft() - clientOffset_;
-    user::NativeMoved(hwnd_, POINT{client.x(), client.y()});
+    const QPoint corner = geometry().topLeft() - clientOffset_;
+    reportedCorner_ = corner;
+    user::NativeMoved(hwnd_, POINT{corner.x(), corner.y()});
   }
 
   void closeEvent(QCloseEvent* e) override {
@@ -272,7 +274,16 @@ class NativeWindow : public QWidget {
       update();
     }
     const QRect wanted(shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top);
-    if (geometry() != wanted) setGeometry(wanted);
+    if (offset.isNull()) {
+      if (geometry() != wanted) setGeometry(wanted);
+    } else {
+      // The window manager's frame stands where the window layer's frame is: its corner goes
+      // to the window's corner. Where the manager then puts the client area is reported
+      // back; only a move the program makes itself places the window again.
+      const QPoint corner(state.rect.left, state.rect.top);
+      if (reportedCorner_ != corner && pos() != corner) move(corner);
+      if (size() != wanted.size()) resize(wanted.size());
+    }
     // A frame without a sizing border keeps its size: the window manager offers no handle.
     if (state.captioned && !state.resizable) {
       if (minimumSize() != wanted.size() || maximumSize() != wanted.size()) setFixedSize(wanted.size());
@@ -283,6 +294,7 @@ class NativeWindow : public QWidget {
   HWND hwnd_;
   QImage image_;  // the window layer's pixels, the whole window
   QPoint clientOffset_;
+  std::optional<QPoint> reportedCorner_;  // the window's corner as last reported to the window layer
   bool dragging_ = false;
   QPoint dragStart_;
   QPoint windowStart_;
@@ -327,6 +339,9 @@ void QtBackend::WaitForEvents(std::optional<std::uint64_t> deadlineMs) {
   }
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   wake_.stop();
+  // Windows the program destroyed go now: outside a running Qt event loop nothing else would
+  // delete them, and a dialog opened a hundred times would leave a hundred behind.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 SIZE QtBackend::ScreenSize() {
