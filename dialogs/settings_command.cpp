@@ -11,7 +11,17 @@ void CMyView::OnSettings() {
   CMyApp* app = GetMyApp();
   CMyDoc* doc = GetDocument();
   if (!app || !doc) return;
+  // The tray's menu still works while the dialog is up: asked again, the open dialog comes
+  // forward instead of a second one over it, whose OK the first would then undo.
+  if (m_pOpenSettings) {
+    if (m_pOpenSettings->m_hWnd) ::SetActiveWindow(m_pOpenSettings->m_hWnd);
+    return;
+  }
   CConfigDlg dialog(app->m_strProgramDir);
+  struct OpenWhileRunning {
+    CConfigDlg*& slot;
+    ~OpenWhileRunning() { slot = nullptr; }
+  } open{m_pOpenSettings = &dialog};
   dialog.TopMostFlg = settings::Read(app, settings::kTopMostFlg);
   dialog.BeforePositionFlg = settings::Read(app, settings::kBeforePositionFlg);
   dialog.EdgeFlg = doc->EdgeFlg;

@@ -361,6 +361,22 @@ TEST_F(SettingsDialogTest, ArrowsMoveWithinARadioGroupAndChooseAndCtrlTabSwitche
              }});
 }
 
+TEST_F(SettingsDialogTest, AskedAgainWhileUpTheOpenDialogComesForwardInsteadOfASecond) {
+  ASSERT_TRUE(Start());
+  int dialogs = 0;
+  RunDialog({[&](HWND d) {
+               // The tray's menu, chosen while the dialog is up.
+               ::SetActiveWindow(FrameHwnd());
+               ::PostMessage(FrameHwnd(), WM_COMMAND, ID_SETTINGS, 0);
+             },
+             [&](HWND d) {
+               for (HWND h : user::TopLevelWindows()) dialogs += user::detail::FindDialog(h) ? 1 : 0;
+               EXPECT_EQ(::GetActiveWindow(), d);
+               Press(VK_ESCAPE);
+             }});
+  EXPECT_EQ(dialogs, 1);
+}
+
 TEST_F(SettingsDialogTest, HelpOpensTheTopicOfTheTabAndTheDialogStaysOpen) {
   ASSERT_TRUE(Start());
   std::vector<std::uintptr_t> contexts;

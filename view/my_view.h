@@ -95,6 +95,7 @@ class CMyView : public CView {
   CRect m_rcClockDate;
   int m_bSkipSky = 0;
   sky::SecondsRandom m_random;
+  class CConfigDlg* m_pOpenSettings = nullptr;  // the settings dialog while it is up
 
  protected:
   int OnCreate(LPCREATESTRUCT cs);
