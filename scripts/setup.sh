@@ -7,10 +7,13 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libpng-dev
   libfreetype-dev libfontconfig-dev
+  libsndfile1-dev libpulse-dev
   clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth openbox trayer xdotool x11-utils
+  # the sound server the sound tests play into (pactl comes with it)
+  pulseaudio
   # the Bright Star Catalogue copy the star table's positions are checked against
   xplanet
 )

@@ -519,3 +519,9 @@ constexpr LRESULT CB_ERR = -1;
 constexpr UINT CBN_SELCHANGE = 1;
 constexpr UINT CBN_DROPDOWN = 7;
 constexpr UINT CBN_CLOSEUP = 8;
+
+// ---- Sound ----
+constexpr UINT SND_SYNC = 0x0000;
+constexpr UINT SND_ASYNC = 0x0001;
+constexpr UINT SND_NODEFAULT = 0x0002;
+constexpr UINT SND_LOOP = 0x0008;

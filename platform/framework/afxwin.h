@@ -126,6 +126,9 @@ class CWnd : public CCmdTarget {
   // or minimized, and keeps it inside the work area.
   void CenterWindow(CWnd* alternateOwner = nullptr);
   void SetWindowText(const char* text) { ::SetWindowText(m_hWnd, text); }
+  void SetFont(CFont* font, BOOL redraw = TRUE) {
+    ::SendMessage(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font ? static_cast<HFONT>(*font) : nullptr), redraw);
+  }
   CString GetWindowText() const { return ::GetWindowTextString(m_hWnd); }
   int SetWindowRgn(HRGN rgn, BOOL redraw) { return ::SetWindowRgn(m_hWnd, rgn, redraw); }
   UINT_PTR SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc) { return ::SetTimer(m_hWnd, id, elapse, proc); }

@@ -39,9 +39,12 @@ LRESULT CDialog::DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
   RECT before;
   ::GetWindowRect(hwnd, &before);
   const BOOL focusFirst = dialog->OnInitDialog();
-  // Centred over its owner, unless the initialisation placed it itself.
+  // Centred over its owner, at the size the initialisation gave it, unless the
+  // initialisation moved it itself.
   RECT after;
-  if (::IsWindow(hwnd) && ::GetWindowRect(hwnd, &after) && after == before) dialog->CenterWindow();
+  if (::IsWindow(hwnd) && ::GetWindowRect(hwnd, &after) && after.left == before.left && after.top == before.top) {
+    dialog->CenterWindow();
+  }
   return focusFirst;
 }
 

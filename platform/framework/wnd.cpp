@@ -142,6 +142,9 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
   HWND hwnd = ::CreateWindowEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x,
                                cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
   g_creating = previous;
+  // A window of a class of its own (a button, say) never passed through the framework's
+  // procedure: it becomes this object's now, its own procedure behind the message map.
+  if (hwnd && !m_hWnd) SubclassWindow(hwnd);
   return hwnd != nullptr ? TRUE : FALSE;
 }
 

@@ -173,6 +173,14 @@ class Backend {
   virtual int MessageBox(HWND owner, const std::string& text, const std::string& caption,
                          UINT type) = 0;
 
+  // ---- Sound ----
+  // Stops the sound that plays, if any, then plays the sound file at `path` in the
+  // background, over and over while `loop`, until the next sound call. False when the file
+  // cannot be decoded: then nothing plays. A desktop without a sound server plays nothing,
+  // and that is no failure.
+  virtual bool PlaySound(const std::string& path, bool loop) = 0;
+  virtual void StopSound() = 0;
+
   // ---- Help and the desktop's opener ----
   // Shows (or, for HELP_QUIT, closes) the help viewer of the file; false when no viewer can
   // be started. A file that cannot be read is the viewer's to report, not a failure here.

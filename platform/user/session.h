@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/user/backend.h"
 
@@ -23,6 +24,12 @@ Backend& GetBackend();
 constexpr unsigned kDefaultTimerTickMs = 55;
 void SetTimerTick(unsigned ms);
 unsigned TimerTick();
+
+// The program folder, where sndPlaySound looks first for a sound named without a folder: the
+// executable's folder, unless set otherwise (tests point it at a folder of their own). An
+// empty path returns to the executable's folder. The setting outlives Shutdown.
+void SetProgramFolder(const std::string& folder);
+std::string ProgramFolder();
 
 // A filter that sees each message taken from the queue before it is dispatched and may
 // consume it (returns true); the framework uses it for accelerators and the windows' own

@@ -188,6 +188,9 @@ gdi::Region VisibleRegion(const Window& w, bool clientOnly);
 // Hands drawn pixels of the top-level window to the backend.
 void Present(HWND top, const RECT& dirtySurfaceRect);
 
+// Whether the window manager draws the window's caption and borders: it has them, and
+// its window region (if any) does not leave them out.
+bool DecoratedByDesktop(const Window& w);
 // Hands the backend the top-level window's rectangle, styles, visibility and title.
 void SyncNative(const Window& w);
 

@@ -1,6 +1,6 @@
 // The window-system calls the program and the framework make, with their classic names and
 // meanings: windows and their messages, timers, painting, window regions, cursors, icons,
-// menus, accelerators, string resources, message boxes and the tray.
+// menus, accelerators, string resources, message boxes, the tray and sounds.
 #pragma once
 
 #include <cstdint>
@@ -167,6 +167,17 @@ BOOL WinHelp(HWND hwnd, const char* helpFile, UINT command, std::uintptr_t data)
 // Returns a value above 32 when it was handed over, as the classic call does.
 HINSTANCE ShellExecute(HWND hwnd, const char* verb, const char* file, const char* parameters,
                        const char* directory, int show);
+
+// ---- Sound ----
+// Stops whatever sound plays, then plays the named sound file in the background: over and
+// over with SND_LOOP, until the next call. A null `sound` only stops. A bare file name is
+// looked for in the program folder (platform::ProgramFolder), then in the sounds folders of
+// the user's and the system's data folders ($XDG_DATA_HOME/sounds, then each of
+// $XDG_DATA_DIRS + /sounds); a name with '/' is a path. The call never waits for the sound,
+// SND_ASYNC or not: the program's one thread must not stall on it. There is no default sound,
+// so SND_NODEFAULT changes nothing. FALSE when nothing could be played (no such file, or one
+// that cannot be read or decoded); TRUE when the sound started, and for a stop.
+BOOL sndPlaySound(const char* sound, UINT flags);
 
 // ---- Strings, message boxes, shell ----
 int LoadString(HINSTANCE instance, UINT id, char* buffer, int size);

@@ -305,6 +305,7 @@ int GetSystemMetrics(int index) {
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
   Window* w = Find(hwnd);
   if (!w) return 0;
+  const bool wasDecorated = DecoratedByDesktop(*w);
   if (region) {
     gdi::RegionObject* r = gdi::Find<gdi::RegionObject>(region);
     if (!r) return 0;
@@ -316,6 +317,9 @@ int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
   }
   if (IsTopLevel(*w)) {
     platform::GetBackend().SetNativeShape(hwnd, w->windowRegion ? &*w->windowRegion : nullptr);
+    // The frame may go or come back with the region (a shape inside the client area leaves
+    // nothing to decorate); the shape is in place before the window shows without it.
+    if (DecoratedByDesktop(*w) != wasDecorated) SyncNative(*w);
   }
   if (redraw && (w->style & WS_VISIBLE)) InvalidateTree(*w, true);
   return 1;

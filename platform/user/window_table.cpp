@@ -24,21 +24,36 @@ Window* Find(HWND hwnd) {
 
 bool IsTopLevel(const Window& w) { return (w.style & WS_CHILD) == 0; }
 
+bool DecoratedByDesktop(const Window& w) {
+  if ((w.style & WS_CAPTION) != WS_CAPTION) return false;
+  // A window region that leaves out the caption and borders (the round about box) leaves
+  // nothing for the window manager to decorate: the window shows as its shape alone.
+  if (w.windowRegion && !w.windowRegion->IsEmpty()) {
+    const RECT in = Insets(w);
+    const RECT box = w.windowRegion->Box();
+    if (box.left >= in.left && box.top >= in.top && box.right <= (w.rect.right - w.rect.left) - in.right &&
+        box.bottom <= (w.rect.bottom - w.rect.top) - in.bottom) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void SyncNative(const Window& w) {
   platform::NativeWindowState state;
   state.rect = w.rect;
   state.visible = (w.style & WS_VISIBLE) != 0;
   state.toolWindow = (w.exStyle & WS_EX_TOOLWINDOW) != 0;
   state.topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
-  state.captioned = (w.style & WS_CAPTION) == WS_CAPTION;
+  state.captioned = DecoratedByDesktop(w);
+  const RECT in = Insets(w);
+  state.client = RECT{in.left, in.top, (w.rect.right - w.rect.left) - in.right, (w.rect.bottom - w.rect.top) - in.bottom};
   state.closeBox = state.captioned && (w.style & WS_SYSMENU);
   // The box styles share their bits with the controls' group and tab-stop styles; they
   // mean boxes on captioned windows with a system menu only.
   state.minimizeBox = state.closeBox && (w.style & WS_MINIMIZEBOX);
   state.maximizeBox = state.closeBox && (w.style & WS_MAXIMIZEBOX);
   state.resizable = (w.style & WS_THICKFRAME) != 0;
-  const RECT in = Insets(w);
-  state.client = RECT{in.left, in.top, (w.rect.right - w.rect.left) - in.right, (w.rect.bottom - w.rect.top) - in.bottom};
   state.noActivate = (w.exStyle & WS_EX_NOACTIVATE) != 0;
   state.owner = w.parent;
   state.title = w.text;

@@ -7,6 +7,7 @@
 #include "platform/core/help_file.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
+#include "platform/sound/sound_file.h"
 #include "platform/user/native.h"
 #include "platform/user/session.h"
 #include "platform/user/user.h"
@@ -238,6 +239,23 @@ bool HeadlessBackend::OpenUrl(const std::string& url) {
   if (!opensUrls) return false;
   openedUrls.push_back(url);
   return true;
+}
+
+bool HeadlessBackend::PlaySound(const std::string& path, bool loop) {
+  // The desktop's decoder judges the file, so a file refused on the desktop is refused here.
+  if (!SoundFile::Open(path)) {
+    sounds.push_back("refused " + path);
+    soundPlaying.clear();
+    return false;
+  }
+  sounds.push_back("play " + path + (loop ? " loop" : " once"));
+  soundPlaying = path;
+  return true;
+}
+
+void HeadlessBackend::StopSound() {
+  sounds.push_back("stop");
+  soundPlaying.clear();
 }
 
 }  // namespace platform

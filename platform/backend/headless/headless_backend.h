@@ -1,6 +1,6 @@
 // The headless backend: a virtual screen with a desktop picture, a virtual clock that tests
 // move forward, injected input, and records of what the program asked of the system (tray
-// icons, menus, message boxes, window moves).
+// icons, menus, message boxes, window moves, sounds).
 #pragma once
 
 #include <functional>
@@ -113,6 +113,12 @@ class HeadlessBackend : public Backend {
   std::vector<std::string> log;
   // The dialog controls as the desktop would show them now, by control.
   std::map<HWND, NativeControlState> controls;
+  // The sound calls, in order: "play PATH loop", "play PATH once", "refused PATH" (a file
+  // the decoder would not take; nothing plays then) and "stop". Nothing is heard.
+  std::vector<std::string> sounds;
+  // The file playing now, empty when none. A sound played once counts as playing until the
+  // next sound call: nothing here times it.
+  std::string soundPlaying;
 
   // ---- Backend ----
   std::uint64_t NowMs() override { return now_; }
@@ -143,6 +149,8 @@ class HeadlessBackend : public Backend {
   UINT TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND owner) override;
   std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
   int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
+  bool PlaySound(const std::string& path, bool loop) override;
+  void StopSound() override;
   bool ShowHelp(const HelpRequest& request) override;
   bool OpenUrl(const std::string& url) override;
 

@@ -98,6 +98,8 @@ class NativeWindow : public QWidget {
       setFocusPolicy(Qt::NoFocus);
     } else {
       if (!state.captioned) {
+        // An owned window (the round about box) is still its owner's dialog.
+        if (state.owner) flags = Qt::Dialog;
         flags |= Qt::FramelessWindowHint;
       } else {
         // The caption's buttons are the ones the window's styles ask for: a dialog has a
@@ -177,6 +179,13 @@ class NativeWindow : public QWidget {
 
   // Where the widget starts in the window layer's window coordinates.
   QPoint ClientOffset() const { return clientOffset_; }
+
+  // The window region in window coordinates (nothing: the whole window). The widget shows
+  // the client part of a decorated window, so the mask follows the client's offset.
+  void SetShape(std::optional<QRegion> shape) {
+    shape_ = std::move(shape);
+    ApplyShape();
+  }
 
   bool StartMove() {
     // The press that asked for the move may already be over (a click, the first half of a
@@ -271,6 +280,7 @@ class NativeWindow : public QWidget {
     }
     if (offset != clientOffset_) {
       clientOffset_ = offset;  // before the move below, which reports the window's place
+      ApplyShape();
       update();
     }
     const QRect wanted(shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top);
@@ -285,13 +295,29 @@ class NativeWindow : public QWidget {
       if (size() != wanted.size()) resize(wanted.size());
     }
     // A frame without a sizing border keeps its size: the window manager offers no handle.
+    // Without a frame (or with a sizing one) the window takes whatever size it is given.
     if (state.captioned && !state.resizable) {
       if (minimumSize() != wanted.size() || maximumSize() != wanted.size()) setFixedSize(wanted.size());
+    } else if (minimumSize() != QSize(0, 0) || maximumSize() != QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)) {
+      setMinimumSize(0, 0);
+      setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+      if (geometry() != wanted) setGeometry(wanted);
     }
+  }
+
+  void ApplyShape() {
+    if (!shape_) {
+      clearMask();
+      return;
+    }
+    // An empty region hides the window entirely, as the classic platform does.
+    const QRegion mask = shape_->translated(-clientOffset_);
+    setMask(mask.isEmpty() ? QRegion(0, 0, 0, 0) : mask);
   }
 
   QtBackend& backend_;
   HWND hwnd_;
+  std::optional<QRegion> shape_;
   QImage image_;  // the window layer's pixels, the whole window
   QPoint clientOffset_;
   std::optional<QPoint> reportedCorner_;  // the window's corner as last reported to the window layer
@@ -455,16 +481,14 @@ void QtBackend::SetNativeShape(HWND hwnd, const gdi::Region* region) {
   NativeWindow* w = Find(hwnd);
   if (!w) return;
   if (!region) {
-    w->clearMask();
+    w->SetShape(std::nullopt);
     return;
   }
   QRegion mask;
   std::vector<QRect> rects;
   for (const RECT& r : region->Rects()) rects.emplace_back(r.left, r.top, r.right - r.left, r.bottom - r.top);
   mask.setRects(rects.data(), static_cast<int>(rects.size()));
-  mask.translate(-w->ClientOffset());  // the region is in window coordinates
-  // An empty region would hide the window entirely, as the classic platform does.
-  w->setMask(mask.isEmpty() ? QRegion(0, 0, 0, 0) : mask);
+  w->SetShape(mask);
 }
 
 void QtBackend::Present(HWND hwnd, const gdi::Surface& pixels, const RECT& dirty) {
@@ -658,5 +682,9 @@ bool QtBackend::ShowHelp(const HelpRequest& request) {
 }
 
 bool QtBackend::OpenUrl(const std::string& url) { return QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); }
+
+bool QtBackend::PlaySound(const std::string& path, bool loop) { return sound_.Play(path, loop); }
+
+void QtBackend::StopSound() { sound_.Stop(); }
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 // The desktop backend: one Qt window per top-level window, presenting the pixels the
 // platform layer drew, with native widgets over them for dialog controls; the system tray,
 // popup menus, file dialogs and message boxes through Qt; the window manager's interactive
-// move; the screen for desktop copies.
+// move; the screen for desktop copies; sounds through the sound server.
 #pragma once
 
 #include <QElapsedTimer>
@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "platform/backend/qt/native_controls.h"
+#include "platform/sound/sound_player.h"
 #include "platform/user/backend.h"
 
 class QApplication;
@@ -54,6 +55,8 @@ class QtBackend : public Backend {
   UINT TrackPopupMenu(const std::vector<MenuEntry>& entries, POINT at, HWND owner) override;
   std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
   int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
+  bool PlaySound(const std::string& path, bool loop) override;
+  void StopSound() override;
   bool ShowHelp(const HelpRequest& request) override;
   bool OpenUrl(const std::string& url) override;
 
@@ -85,6 +88,7 @@ class QtBackend : public Backend {
   Cursor cursor_;
   std::unique_ptr<QCursor> shownCursor_;
   std::size_t shownCursorHash_ = 0;
+  SoundPlayer sound_;
 };
 
 }  // namespace platform
