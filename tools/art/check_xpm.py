@@ -5,8 +5,9 @@ Every file must be a single C array named after the file, one character
 per pixel, colours given as "K c #RRGGBB" or "K c None", every row exactly
 as wide as the header says and every character declared.  On top of that:
 the *_32 / *_16 icons and the cursors may only use the sixteen VGA colours;
-the cursors are 32x32 with the hot spot (13, 8) on the arrow's black tip,
-and their star never touches the arrow.  The shooting stars come in
+the pointer's cursors (144 to 167) are 32x32 with the hot spot (13, 8) on
+the arrow's black tip, and their star never touches the arrow; the about
+box's (132 to 141) are 32x32 with the hot spot inside.  The shooting stars come in
 picture/mask pairs, all twelve present, 48x48 with no transparency; a mask
 is only white and black, black exactly where its picture is not black, and
 row 47 and column 47 (unused by the program) are black in the pictures and
@@ -177,10 +178,16 @@ def main():
                 raise ValueError("colours outside the VGA sixteen: %s"
                                  % sorted(used - VGA))
             extra = ""
-            if base.startswith("cursor"):
+            pointer = base.startswith("cursor") and 144 <= int(base[len("cursor"):]) <= 167
+            if pointer:
                 cx, cy = check_cursor(values, colours, rows)
                 extra = " hot spot (%d, %d), star centre (%g, %g)" % (
                     values[4], values[5], cx, cy)
+            elif base.startswith("cursor"):
+                # The about box's twinkling star: 32x32, its hot spot inside.
+                if values[:2] != [32, 32] or len(values) < 6 or not (0 <= values[4] < 32 and 0 <= values[5] < 32):
+                    raise ValueError("not a 32x32 cursor with its hot spot inside")
+                extra = " hot spot (%d, %d)" % (values[4], values[5])
             elif base.startswith("shootingstar"):
                 extra = check_shooting_star(art, base, values, colours, rows)
             print("ok   %-20s %dx%d, %d colours%s" % (
