@@ -14,6 +14,10 @@ constexpr UINT IDR_TRAY_MENU = 183;
 constexpr UINT IDC_STAR_CURSOR_FIRST = 144;
 constexpr UINT IDC_STAR_CURSOR_BETWEEN_FIRST = 156;
 constexpr int kStarCursorCount = 24;
+// The about box's twinkling star, ten frames, and its round-window picture.
+constexpr UINT IDC_TWINKLE_CURSOR_FIRST = 132;
+constexpr int kTwinkleCursorCount = 10;
+constexpr UINT IDB_ROUND_WINDOW = 181;
 // The six shooting-star streaks, each a picture and its mask.
 constexpr UINT IDB_STREAK_PICTURES[6] = {135, 138, 140, 142, 144, 157};
 constexpr UINT IDB_STREAK_MASKS[6] = {137, 139, 141, 143, 145, 158};

@@ -3,11 +3,23 @@
 #include <iterator>
 
 #include "dialogs/config_dlg.h"
+#include "dialogs/version_dlg.h"
 #include "platform/core/commctrl.h"
 #include "platform/framework/afxwin.h"
 #include "platform/user/resources.h"
 
 // Pictures: XPM arrays, drawn as pixel art (tools/art regenerates them).
+#include "res/art/bitmap181.xpm"
+#include "res/art/cursor132.xpm"
+#include "res/art/cursor133.xpm"
+#include "res/art/cursor134.xpm"
+#include "res/art/cursor135.xpm"
+#include "res/art/cursor136.xpm"
+#include "res/art/cursor137.xpm"
+#include "res/art/cursor138.xpm"
+#include "res/art/cursor139.xpm"
+#include "res/art/cursor140.xpm"
+#include "res/art/cursor141.xpm"
 #include "res/art/cursor144.xpm"
 #include "res/art/cursor145.xpm"
 #include "res/art/cursor146.xpm"
@@ -116,6 +128,18 @@ user::DialogItem Control(UINT id, const char* windowClass, const char* text, DWO
   return item;
 }
 
+// A modal dialog's frame: caption, system menu, the 9-point dialog font.
+user::DialogTemplate ModalDialog(short cx, short cy, const char* caption) {
+  user::DialogTemplate t;
+  t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+  t.cx = cx;
+  t.cy = cy;
+  t.caption = caption;
+  t.fontFace = "ＭＳ Ｐゴシック";
+  t.pointSize = 9;
+  return t;
+}
+
 // The settings dialog: every page's controls laid over one another inside the tab control,
 // in tab order. Labels and "暗闇" start the groups that make the four radio pairs.
 user::DialogTemplate SettingsDialog() {
@@ -125,13 +149,7 @@ user::DialogTemplate SettingsDialog() {
   constexpr DWORD kRadio = BS_AUTORADIOBUTTON;
   constexpr DWORD kLabel = SS_LEFT | WS_GROUP;
   constexpr DWORD kSlider = TBS_AUTOTICKS | WS_TABSTOP;
-  user::DialogTemplate t;
-  t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-  t.cx = 155;
-  t.cy = 111;
-  t.caption = "ﾀﾞｲｱﾛｸﾞ";
-  t.fontFace = "ＭＳ Ｐゴシック";
-  t.pointSize = 9;
+  user::DialogTemplate t = ModalDialog(155, 111, "ﾀﾞｲｱﾛｸﾞ");
   t.items = {
       Control(IDOK, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 12, 90, 38, 14),
       Control(IDCANCEL, "Button", "ｷｬﾝｾﾙ", kPush, 58, 90, 38, 14),
@@ -168,6 +186,17 @@ user::DialogTemplate SettingsDialog() {
   for (user::DialogItem& item : t.items) {
     if (item.id == D::IDC_CLOCK_COLOR) item.initData = {"ﾌﾞﾗｯｸ", "ﾎﾜｲﾄ", "ﾀﾞｰｸｲｴﾛｰ", "ﾀﾞｰｸｸﾞﾚｰ", "ﾀﾞｰｸﾌﾞﾙｰ", "ﾀﾞｰｸﾚｯﾄﾞ"};
   }
+  return t;
+}
+
+// The about box: the square-window icon or the round-window picture, whichever its shape
+// shows; its OK button is made when it opens.
+user::DialogTemplate AboutBox() {
+  user::DialogTemplate t = ModalDialog(121, 75, "ﾊﾞｰｼﾞｮﾝ情報");
+  t.items = {
+      Control(CVersionDlg::IDC_SQUARE_ICON, "Static", "#128", SS_ICON, 11, 24, 18, 20),
+      Control(CVersionDlg::IDC_ROUND_BITMAP, "Static", "#181", SS_BITMAP, 46, 8, 18, 21),
+  };
   return t;
 }
 
@@ -222,7 +251,13 @@ user::ResourceTable Build() {
     t.bitmaps[IDB_STREAK_PICTURES[k]] = streaks[k];
     t.bitmaps[IDB_STREAK_MASKS[k]] = masks[k];
   }
+  const user::XpmLines twinkles[kTwinkleCursorCount] = {Xpm(cursor132), Xpm(cursor133), Xpm(cursor134), Xpm(cursor135),
+                                                        Xpm(cursor136), Xpm(cursor137), Xpm(cursor138), Xpm(cursor139),
+                                                        Xpm(cursor140), Xpm(cursor141)};
+  for (int i = 0; i < kTwinkleCursorCount; ++i) t.cursors[IDC_TWINKLE_CURSOR_FIRST + static_cast<UINT>(i)] = twinkles[i];
+  t.bitmaps[IDB_ROUND_WINDOW] = Xpm(bitmap181);
   t.dialogs[CConfigDlg::IDD] = SettingsDialog();
+  t.dialogs[CVersionDlg::IDD] = AboutBox();
 
   return t;
 }

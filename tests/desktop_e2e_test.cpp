@@ -27,6 +27,7 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <thread>
@@ -1169,3 +1170,112 @@ TEST_F(DesktopTest, TheMouseMakesTheWindowRoundInTheSettingsAndTheTrayIconFollow
 }
 
 }  // namespace
+
+// A sound server of the test's own, playing into a null sink, and what plays into it.
+class NullSoundServer {
+ public:
+  explicit NullSoundServer(const std::string& folder) : folder_(folder) {
+    fs::create_directories(folder_ + "/runtime");
+    fs::permissions(folder_ + "/runtime", fs::perms::owner_all, fs::perm_options::replace);
+    env_ = {"PULSE_SERVER=unix:" + folder_ + "/pulse.sock", "PULSE_COOKIE=" + folder_ + "/pulse-cookie"};
+    server_ = Spawn({"pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", "--use-pid-file=no", "--realtime=no",
+                     "--high-priority=no", "--log-target=stderr", "--load=module-null-sink sink_name=test",
+                     "--load=module-native-protocol-unix auth-anonymous=1 socket=" + folder_ + "/pulse.sock"},
+                    {"HOME=" + folder_, "XDG_RUNTIME_DIR=" + folder_ + "/runtime", "XDG_CONFIG_HOME=" + folder_},
+                    folder_ + "/pulse.log");
+    ready_ = WaitUntil([&] { return Pactl("info").has_value(); }, 10s);
+  }
+  ~NullSoundServer() { Stop(server_); }
+  bool Ready() const { return ready_; }
+  // For the program: where the server is.
+  const std::vector<std::string>& Environment() const { return env_; }
+  // How many streams play now.
+  int Streams() {
+    const std::optional<std::string> out = Pactl("list short sink-inputs");
+    return out ? static_cast<int>(std::count(out->begin(), out->end(), '\n')) : -1;
+  }
+
+ private:
+  std::optional<std::string> Pactl(const std::string& what) {
+    const std::string out = folder_ + "/pactl.out";
+    std::string command;
+    for (const std::string& e : env_) command += e + " ";
+    command += "pactl " + what + " >" + out + " 2>/dev/null";
+    if (std::system(command.c_str()) != 0) return std::nullopt;
+    return ReadText(out);
+  }
+
+  std::string folder_;
+  std::vector<std::string> env_;
+  pid_t server_ = -1;
+  bool ready_ = false;
+};
+
+TEST_F(DesktopTest, TheAboutBoxOpensFromTheMenuSquareFramedOrRoundUndecoratedAndEnterClosesIt) {
+  NullSoundServer sound(config_ + "/sound");
+  ASSERT_TRUE(sound.Ready()) << ReadText(config_ + "/sound/pulse.log");
+  for (const int round : {0, 1}) {
+    SCOPED_TRACE(round ? "round" : "square");
+    Setting("CircleEdgeFlg", round);
+    const Window w = StartProgram(sound.Environment());
+    ASSERT_EQ(sound.Streams(), 0);
+    ASSERT_NE(w, 0u);
+    const Geometry g = GeometryOf(x_, w);
+    Shell("xdotool " + RightClickAt(g.x + g.width / 2, g.y + g.height / 2));
+    ASSERT_TRUE(WaitUntil([&] { return MenuOnScreen(x_).has_value(); }, 3s)) << "no menu";
+    Shell("xdotool key a");
+    Window box = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          const std::vector<Window> shown = WindowsTitled(x_, "ﾊﾞｰｼﾞｮﾝ情報");
+          box = shown.size() == 1 ? shown.front() : 0;
+          return box != 0 && IsActive(x_, box);
+        },
+        5s))
+        << "no about box with the focus";
+    Window owner = 0;
+    XGetTransientForHint(x_, box, &owner);
+    EXPECT_EQ(owner, w) << "the box belongs to the roof window";
+    std::vector<long> extents;
+    {
+      Atom type = 0;
+      int format = 0;
+      unsigned long count = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(x_, box, XInternAtom(x_, "_NET_FRAME_EXTENTS", False), 0, 4, False, XA_CARDINAL, &type,
+                             &format, &count, &after, &data) == Success && data) {
+        for (unsigned long i = 0; i < count; ++i) extents.push_back(reinterpret_cast<long*>(data)[i]);
+      }
+      if (data) XFree(data);
+    }
+    const long caption = extents.size() == 4 ? extents[2] : 0;
+    // The night sound loops while the box is up.
+    EXPECT_TRUE(WaitUntil([&] { return sound.Streams() == 1; }, 3s)) << "no sound while the box is up";
+    const Geometry b = GeometryOf(x_, box);
+    if (round) {
+      // A disc of 150 pixels: the window's region on its 200 x 200 rectangle, nothing of a
+      // frame round it.
+      EXPECT_EQ(caption, 0) << "the round box is decorated";
+      EXPECT_EQ(b.width, 200);
+      EXPECT_EQ(b.height, 200);
+      const gdi::Region shape = ShapeOf(x_, box);
+      const gdi::Region disc = gdi::Region::Ellipse(25, 25, 175, 175);
+      int differ = 0;
+      for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 200; ++x) differ += shape.Contains(x, y) != disc.Contains(x, y) ? 1 : 0;
+      }
+      EXPECT_EQ(differ, 0) << "pixels where the X shape is not the disc";
+    } else {
+      EXPECT_GT(caption, 0) << "no title bar on the square box";
+      const gdi::Region shape = ShapeOf(x_, box);
+      EXPECT_TRUE(shape.Contains(0, 0) && shape.Contains(b.width - 1, b.height - 1)) << "the square box is shaped";
+    }
+    Shell("xdotool key Return");
+    EXPECT_TRUE(WaitUntil([&] { return WindowsTitled(x_, "ﾊﾞｰｼﾞｮﾝ情報").empty(); }, 3s)) << "Enter left the box open";
+    EXPECT_TRUE(WaitUntil([&] { return sound.Streams() == 0; }, 3s)) << "the sound goes on after the box closed";
+    EXPECT_TRUE(Running(program_));
+    EXPECT_TRUE(WaitUntil([&] { return IsActive(x_, w); }, 3s)) << "the roof window did not get the focus back";
+    Stop(program_);
+    program_ = -1;
+  }
+}

@@ -194,6 +194,28 @@ TEST_F(SnapshotToolTest, ThePointerOnAStarWritesItsBalloonAndOffEveryStarSaysSo)
   EXPECT_NE(none.err.find("no star balloon at 3,3"), std::string::npos) << none.err;
 }
 
+TEST_F(SnapshotToolTest, TheAboutBoxComesSquareOrRoundAtEitherDepth) {
+  ASSERT_EQ(Snapshot({"--about", Out("square.png")}).status, 0);
+  const auto square = image::ReadPng(Out("square.png"), nullptr);
+  ASSERT_TRUE(square.has_value());
+  // The whole client area, opaque: the gradient from black at the top.
+  EXPECT_EQ(square->argb.front(), 0xFF000000u);
+  for (std::uint32_t p : square->argb) ASSERT_EQ(p >> 24, 0xFFu);
+  const auto Run8 = Snapshot({"--about", "--round", "--depth", "8", Out("round8.png")});
+  ASSERT_EQ(Run8.status, 0) << Run8.err;
+  const auto round = image::ReadPng(Out("round8.png"), nullptr);
+  ASSERT_TRUE(round.has_value());
+  // The disc only: transparent at the corners, opaque in the middle.
+  EXPECT_EQ(round->argb.front() >> 24, 0u);
+  EXPECT_EQ(round->argb[static_cast<size_t>(round->height / 2) * round->width + round->width / 2] >> 24, 0xFFu);
+  EXPECT_NE(square->width * 1000 + square->height, round->width * 1000 + round->height) << "the two shapes differ in size";
+  // Options that belong to the about box alone, and depths the box does not know.
+  EXPECT_EQ(Snapshot({"--round", Out("x.png")}).status, 2);
+  EXPECT_EQ(Snapshot({"--about", "--depth", "16", Out("x.png")}).status, 2);
+  EXPECT_EQ(Snapshot({"--about", "--pointer", "3,3", Out("x.png")}).status, 2);
+  EXPECT_FALSE(fs::exists(Out("x.png")));
+}
+
 }  // namespace
 
 #endif

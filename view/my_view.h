@@ -107,6 +107,7 @@ class CMyView : public CView {
   void OnLButtonDblClk(UINT flags, CPoint point);
   LRESULT OnNcHitTest(CPoint point);
   void OnContextMenu(CWnd* wnd, CPoint point);
+  void OnAbout();
   void OnHelpTopics();
   void OnNebuloriumHelp();
   void OnNebuloriumWeb();

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/my_app.h"
+#include "dialogs/version_dlg.h"
 #include "document/my_doc.h"
 #include "document/settings.h"
 #include "res/resource.h"
@@ -81,6 +82,19 @@ BOOL CMyView::PreTranslateMessage(MSG* msg) {
     return TRUE;
   }
   return CView::PreTranslateMessage(msg);
+}
+
+void CMyView::OnAbout() {
+  // The night sound plays in a loop for as long as the box is up; meanwhile the main window
+  // leaves the pointer to the box.
+  ::sndPlaySound("nature.wav", SND_ASYNC | SND_LOOP);
+  CMyApp* app = GetMyApp();
+  CVersionDlg box(app->m_strProgramDir);
+  box.m_bRound = GetDocument()->CircleEdgeFlg;
+  app->m_bAboutBoxUp = 1;
+  box.DoModal();
+  app->m_bAboutBoxUp = 0;
+  ::sndPlaySound(nullptr, SND_ASYNC | SND_LOOP);
 }
 
 void CMyView::OnHelpTopics() { WinHelp(0, HELP_FINDER); }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -39,12 +40,16 @@ struct Options {
   std::string desktop;
   std::optional<POINT> pointer;  // view point
   std::string balloon;
+  bool about = false;  // the about box's client area instead of the window
+  bool round = false;
+  int depth = 24;
   std::string out;
 };
 
 constexpr const char* kUsageLine =
     "usage: lumivane-snapshot [--date YYYY-MM-DD] [--time HH:MM] [--set NAME=VALUE]... "
-    "[--desktop PICTURE.png] [--pointer X,Y [--balloon BALLOON.png]] OUT.png";
+    "[--desktop PICTURE.png] [--pointer X,Y [--balloon BALLOON.png]] OUT.png, "
+    "or lumivane-snapshot --about [--round] [--depth 8|24] OUT.png";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "lumivane-snapshot: %s (%s)\n", problem.c_str(), kUsageLine);
@@ -132,6 +137,15 @@ std::optional<std::string> Parse(int argc, char** argv, Options& o) {
       const auto v = value();
       if (!v) return "--balloon needs a file name";
       o.balloon = *v;
+    } else if (a == "--about") {
+      o.about = true;
+    } else if (a == "--round") {
+      o.round = true;
+    } else if (a == "--depth") {
+      const auto v = value();
+      const auto n = v ? Number(*v) : std::nullopt;
+      if (!n || (*n != 8 && *n != 24)) return "--depth takes 8 or 24";
+      o.depth = *n;
     } else if (a == "--desktop") {
       const auto v = value();
       if (!v) return "--desktop needs a picture";
@@ -146,6 +160,8 @@ std::optional<std::string> Parse(int argc, char** argv, Options& o) {
   }
   if (o.out.empty()) return "no output file";
   if (!o.balloon.empty() && !o.pointer) return "--balloon needs --pointer";
+  if ((o.round || o.depth != 24) && !o.about) return "--round and --depth go with --about";
+  if (o.about && (o.pointer || !o.desktop.empty())) return "--about takes no --pointer or --desktop";
   return std::nullopt;
 }
 
@@ -215,6 +231,53 @@ bool WriteWindow(HWND hwnd, const std::string& path) {
   return true;
 }
 
+// A window's client area as a picture, transparent outside its outline.
+bool WriteClientArea(HWND hwnd, const std::string& path) {
+  const gdi::Surface* pixels = user::WindowPixels(hwnd);
+  const gdi::Region* shape = user::WindowShape(hwnd);
+  RECT window;
+  ::GetWindowRect(hwnd, &window);
+  POINT origin{0, 0};
+  ::ClientToScreen(hwnd, &origin);
+  RECT client;
+  ::GetClientRect(hwnd, &client);
+  const int dx = origin.x - window.left;
+  const int dy = origin.y - window.top;
+  platform::Image out;
+  out.width = client.right;
+  out.height = client.bottom;
+  out.argb.resize(static_cast<size_t>(out.width) * out.height);
+  for (int y = 0; y < out.height; ++y) {
+    for (int x = 0; x < out.width; ++x) {
+      const bool inside = !shape || shape->Contains(x + dx, y + dy);
+      out.argb[static_cast<size_t>(y) * out.width + x] = inside ? 0xFF000000u | pixels->At(x + dx, y + dy) : 0u;
+    }
+  }
+  std::string error;
+  if (!image::WritePng(path, out, &error)) {
+    std::fprintf(stderr, "lumivane-snapshot: %s: %s\n", path.c_str(), error.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Runs the about command and writes the box's client area once it has been painted.
+int SnapshotAbout(platform::HeadlessBackend& backend, CView* view, const std::string& out) {
+  int status = kFailed;
+  backend.idle = [&] {
+    HWND box = nullptr;
+    for (HWND h : user::TopLevelWindows()) {
+      if (h != AfxGetMainWnd()->m_hWnd && ::IsWindowVisible(h) && ::GetWindowTextString(h) == "ﾊﾞｰｼﾞｮﾝ情報") box = h;
+    }
+    if (!box) throw std::runtime_error("the about box did not open");
+    status = WriteClientArea(box, out) ? 0 : kFailed;
+    ::EndDialog(box, IDOK);
+  };
+  view->SendMessage(WM_COMMAND, ID_ABOUT);
+  backend.idle = nullptr;
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -247,6 +310,10 @@ int main(int argc, char** argv) {
     when.second = 0;
   }
   headless.start = when;
+  // The display's depth: 24 bits are kept in 32-bit pixels.
+  headless.bitsPerPixel = options.depth == 8 ? 8 : 32;
+  if (options.about && options.round) options.settings["CircleEdgeFlg"] = 1;
+  if (options.about && !options.round) options.settings["CircleEdgeFlg"] = 0;
 
   SettingsOverlay overlay;
   std::string problem;
@@ -272,14 +339,17 @@ int main(int argc, char** argv) {
       // The first full paint, and whatever it asks for at once.
       platform::PumpPendingMessages();
       const HWND frame = app.m_pMainWnd->m_hWnd;
-      if (options.pointer) {
+      if (options.about) {
+        auto* view = static_cast<CFrameWnd*>(app.m_pMainWnd)->GetActiveView();
+        status = view ? SnapshotAbout(*backend, view, options.out) : kFailed;
+      } else if (options.pointer) {
         // The pointer at a view point, as the user would hold it there.
         RECT window;
         ::GetWindowRect(frame, &window);
         backend->MouseMove(POINT{window.left + options.pointer->x, window.top + options.pointer->y});
         platform::PumpPendingMessages();
       }
-      if (!WriteWindow(frame, options.out)) status = kFailed;
+      if (!options.about && !WriteWindow(frame, options.out)) status = kFailed;
       if (status == 0 && !options.balloon.empty()) {
         auto* view = static_cast<CMyView*>(static_cast<CFrameWnd*>(app.m_pMainWnd)->GetActiveView());
         if (!view || !view->m_wndStarPopup.IsWindowVisible()) {
