@@ -4,6 +4,9 @@
 
 #include "platform/core/windef.h"
 
+// The version the program reports (--version) and its about box shows.
+constexpr const char* kProductVersion = "1.31";
+
 // Document template, frame menu, accelerators and square-window icon.
 constexpr UINT IDR_MAINFRAME = 128;
 constexpr UINT IDI_ROUND_WINDOW = 130;

@@ -1279,3 +1279,41 @@ TEST_F(DesktopTest, TheAboutBoxOpensFromTheMenuSquareFramedOrRoundUndecoratedAnd
     program_ = -1;
   }
 }
+
+// What the program answers before it needs a screen, and without one.
+struct Answer {
+  int status = -1;
+  std::string out, err;
+};
+
+Answer RunProgram(const std::string& arguments, const std::string& display) {
+  char pattern[] = "/tmp/lumivane-args-XXXXXX";
+  const std::string dir = mkdtemp(pattern);
+  const std::string env = display.empty() ? "env -u DISPLAY " : "env DISPLAY=" + display + " ";
+  const std::string command = env + "XDG_CONFIG_HOME=" + dir + " " + LV_PROGRAM_PATH + " " + arguments + " >" + dir +
+                              "/out 2>" + dir + "/err";
+  const int raw = std::system(command.c_str());
+  Answer a{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir + "/out"), ReadText(dir + "/err")};
+  // Nothing was written where the settings live.
+  EXPECT_FALSE(fs::exists(dir + "/Orvant")) << arguments;
+  fs::remove_all(dir);
+  return a;
+}
+
+TEST(ProgramEntry, HelpAndVersionAnswerAtOnceAndNoDisplayIsOneClearLine) {
+  const Answer version = RunProgram("--version", "");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "Lumivane 1.31\n");
+  EXPECT_EQ(version.err, "");
+  const Answer help = RunProgram("--help", "");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: lumivane [--help | --version]\n", 0), 0u) << help.out;
+  EXPECT_NE(help.out.find("Lumivane.ini"), std::string::npos);
+  const Answer none = RunProgram("", "");
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(std::count(none.err.begin(), none.err.end(), '\n'), 1) << none.err;
+  EXPECT_NE(none.err.find("no X display"), std::string::npos) << none.err;
+  const Answer gone = RunProgram("", ":97");
+  EXPECT_EQ(gone.status, 1);
+  EXPECT_NE(gone.err.find("cannot open the X display \":97\""), std::string::npos) << gone.err;
+}

@@ -6,9 +6,14 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "platform/backend/qt/qt_backend.h"
+#include "platform/backend/qt/x11_window_state.h"
 #include "platform/user/session.h"
 
 namespace platform {
@@ -25,6 +30,20 @@ void OnTerminationSignal(int) {
 }  // namespace
 
 int RunOnDesktop(int& argc, char** argv, const std::function<int(int, char**)>& program) {
+  // The windows rely on X11: placement, shapes, staying on top, the screen copy. In a
+  // Wayland session the program runs on XWayland; without any X display it cannot run.
+  const char* display = std::getenv("DISPLAY");
+  const std::string name = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "Lumivane";
+  if (!display || !*display) {
+    std::fprintf(stderr, "%s: no X display (DISPLAY is not set); it needs X11, or XWayland in a Wayland session\n",
+                 name.c_str());
+    return 1;
+  }
+  if (!x11::CanOpenDisplay(display)) {
+    std::fprintf(stderr, "%s: cannot open the X display \"%s\"\n", name.c_str(), display);
+    return 1;
+  }
+  qputenv("QT_QPA_PLATFORM", "xcb");
   // Pixels are the program's own: no scaling between its drawing and the screen.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   QApplication qt(argc, argv);

@@ -68,6 +68,13 @@ std::optional<bool> LeftButtonDown() {
   return (mask & Button1Mask) != 0;
 }
 
+bool CanOpenDisplay(const char* name) {
+  Display* d = XOpenDisplay(name);
+  if (!d) return false;
+  XCloseDisplay(d);
+  return true;
+}
+
 void SetStatesBeforeMapping(unsigned long window, bool skipTaskbar, bool above) {
   Display* d = TheDisplay();
   if (!d || !window) return;

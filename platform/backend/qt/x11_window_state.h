@@ -10,6 +10,8 @@ namespace platform::x11 {
 
 // True when the program runs on an X server.
 bool Available();
+// Whether an X server answers at this display name, before anything else connects.
+bool CanOpenDisplay(const char* name);
 // Waits until the X server has carried out every request sent so far.
 void Sync();
 // Whether the left mouse button is down now, as the server knows it; nothing without X.
