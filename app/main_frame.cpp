@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include <algorithm>
+
 #include "app/my_app.h"
 #include "document/my_doc.h"
 #include "document/settings.h"
@@ -53,9 +55,20 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
   int x = 0;
   int y = 0;
   if (settings::Read(app, settings::kBeforePositionFlg) == settings::kOn) {
-    // The saved place is used as it is, even off the screen.
+    // The saved place is used as it is, partly off the screen too; but a place on no
+    // monitor any more (one unplugged, a lower resolution) would leave the window out of
+    // sight: it then opens whole on the nearest monitor.
     y = settings::Read(app, settings::kBeforePositionPosY);
     x = settings::Read(app, settings::kBeforePositionPosX);
+    const RECT saved{x, y, x + edge, y + edge};
+    if (!::MonitorFromRect(&saved, MONITOR_DEFAULTTONULL)) {
+      MONITORINFO nearest;
+      if (::GetMonitorInfo(::MonitorFromRect(&saved, MONITOR_DEFAULTTONEAREST), &nearest)) {
+        const RECT& work = nearest.rcWork;
+        x = std::max<int>(work.left, std::min<int>(x, work.right - edge));
+        y = std::max<int>(work.top, std::min<int>(y, work.bottom - edge));
+      }
+    }
   } else {
     x = (screenWidth - edge) / 2;
     y = (screenHeight - edge) / 2;

@@ -241,3 +241,37 @@ TEST_F(ProgramTest, MovingTheFrameMarksTheView) {
   EXPECT_EQ(View()->m_bMoved, 1);
   EXPECT_EQ(FrameRect().left, 10);
 }
+
+// The saved place across screens that changed: a window that would lie on no monitor opens
+// whole on the nearest one; one partly off the screen keeps the place the user gave it.
+class SavedPlaceTest : public ProgramTest {
+ protected:
+  RECT OpenAt(int x, int y, std::vector<RECT> monitors = {}) {
+    platform::Shutdown();
+    platform::HeadlessBackend::Options options;
+    options.screen = SIZE{640, 480};
+    options.monitors = std::move(monitors);
+    backend = new platform::HeadlessBackend(options);
+    platform::Initialize(std::unique_ptr<platform::Backend>(backend));
+    user::RegisterResources(&ProgramResources());
+    WriteSetting("BeforePositionFlg", 1);
+    WriteSetting("BeforePositionPosX", x);
+    WriteSetting("BeforePositionPosY", y);
+    app.reset();
+    EXPECT_TRUE(Start());
+    return FrameRect();
+  }
+};
+
+TEST_F(SavedPlaceTest, APlaceOnNoMonitorOpensWholeOnTheNearestOne) {
+  // Size step 3: 150 pixels.
+  EXPECT_EQ(OpenAt(5000, 3000), (RECT{490, 330, 640, 480}));
+  EXPECT_EQ(OpenAt(-400, 100), (RECT{0, 100, 150, 250}));
+  // Partly off the screen: as the user left it.
+  EXPECT_EQ(OpenAt(-20, 400), (RECT{-20, 400, 130, 550}));
+  // Two monitors side by side: beyond the right one, it comes back onto that one.
+  const std::vector<RECT> two = {RECT{0, 0, 640, 480}, RECT{640, 0, 1280, 480}};
+  EXPECT_EQ(OpenAt(2000, 100, two), (RECT{1130, 100, 1280, 250}));
+  // On the second monitor it stays where it was.
+  EXPECT_EQ(OpenAt(900, 200, two), (RECT{900, 200, 1050, 350}));
+}

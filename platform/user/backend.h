@@ -116,6 +116,15 @@ class Backend {
   virtual SIZE ScreenSize() = 0;
   // The part of the screen not taken by panels and docks, in screen coordinates.
   virtual RECT WorkArea() = 0;
+  // The monitors the screen is made of, the primary one first, each with its work area.
+  struct Monitor {
+    RECT area;
+    RECT work;
+  };
+  virtual std::vector<Monitor> Monitors() {
+    const SIZE screen = ScreenSize();
+    return {Monitor{RECT{0, 0, screen.cx, screen.cy}, WorkArea()}};
+  }
   virtual int ScreenBitsPerPixel() = 0;
   // Copies screen pixels (0x00RRGGBB) of the given rectangle; areas off the screen are black.
   virtual void GrabScreen(const RECT& area, std::uint32_t* out, int stride) = 0;

@@ -45,6 +45,11 @@ BOOL GetClientRect(HWND hwnd, RECT* rect);
 BOOL ClientToScreen(HWND hwnd, POINT* point);
 BOOL ScreenToClient(HWND hwnd, POINT* point);
 int GetSystemMetrics(int index);
+// The monitor a rectangle or point lies on (the one it covers most), or, when it lies on
+// none, the nearest or the primary one, or none, as the flags say.
+HMONITOR MonitorFromRect(const RECT* rect, DWORD flags);
+HMONITOR MonitorFromPoint(POINT point, DWORD flags);
+BOOL GetMonitorInfo(HMONITOR monitor, MONITORINFO* info);
 constexpr UINT SPI_GETWORKAREA = 0x0030;
 // SPI_GETWORKAREA: the screen's part not taken by panels, into the RECT `param` points to.
 BOOL SystemParametersInfo(UINT action, UINT uiParam, void* param, UINT winIni);

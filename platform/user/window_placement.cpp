@@ -103,6 +103,55 @@ void PlaceTopLevel(HWND hwnd, HWND after) {
 
 using namespace user::detail;
 
+namespace {
+
+// Handles are the monitor's place in the backend's list, counted from 1.
+HMONITOR MonitorHandle(size_t index) { return reinterpret_cast<HMONITOR>(index + 1); }
+
+long long DistanceSquared(const RECT& r, const RECT& area) {
+  const long long dx = r.right <= area.left ? area.left - r.right + 1 : r.left >= area.right ? r.left - area.right + 1 : 0;
+  const long long dy = r.bottom <= area.top ? area.top - r.bottom + 1 : r.top >= area.bottom ? r.top - area.bottom + 1 : 0;
+  return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+HMONITOR MonitorFromRect(const RECT* rect, DWORD flags) {
+  if (!rect) return nullptr;
+  const std::vector<platform::Backend::Monitor> monitors = platform::GetBackend().Monitors();
+  if (monitors.empty()) return nullptr;
+  size_t best = 0;
+  long long bestArea = 0;
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    RECT common;
+    if (!IntersectRect(&common, rect, &monitors[i].area)) continue;
+    const long long area = static_cast<long long>(common.right - common.left) * (common.bottom - common.top);
+    if (area > bestArea) best = i, bestArea = area;
+  }
+  if (bestArea > 0) return MonitorHandle(best);
+  if (flags == MONITOR_DEFAULTTONULL) return nullptr;
+  if (flags == MONITOR_DEFAULTTOPRIMARY) return MonitorHandle(0);
+  for (size_t i = 1; i < monitors.size(); ++i) {
+    if (DistanceSquared(*rect, monitors[i].area) < DistanceSquared(*rect, monitors[best].area)) best = i;
+  }
+  return MonitorHandle(best);
+}
+
+HMONITOR MonitorFromPoint(POINT point, DWORD flags) {
+  const RECT r{point.x, point.y, point.x + 1, point.y + 1};
+  return MonitorFromRect(&r, flags);
+}
+
+BOOL GetMonitorInfo(HMONITOR monitor, MONITORINFO* info) {
+  const auto index = reinterpret_cast<std::uintptr_t>(monitor);
+  const std::vector<platform::Backend::Monitor> monitors = platform::GetBackend().Monitors();
+  if (!info || index == 0 || index > monitors.size()) return FALSE;
+  info->rcMonitor = monitors[index - 1].area;
+  info->rcWork = monitors[index - 1].work;
+  info->dwFlags = index == 1 ? MONITORINFOF_PRIMARY : 0;
+  return TRUE;
+}
+
 BOOL SystemParametersInfo(UINT action, UINT, void* param, UINT) {
   if (action != SPI_GETWORKAREA || !param) return FALSE;
   *static_cast<RECT*>(param) = platform::GetBackend().WorkArea();

@@ -41,7 +41,7 @@ LocalTime FromEpoch(std::int64_t seconds) {
 HeadlessBackend::HeadlessBackend() : HeadlessBackend(Options{}) {}
 
 HeadlessBackend::HeadlessBackend(Options options)
-    : screen_(options.screen), bits_(options.bitsPerPixel), panelHeight_(options.panelHeight), desktop_(options.screen.cx, options.screen.cy) {
+    : screen_(options.screen), bits_(options.bitsPerPixel), panelHeight_(options.panelHeight), monitors_(options.monitors), desktop_(options.screen.cx, options.screen.cy) {
   epochBase_ = ToEpoch(options.start);
   gdi::SetDisplayBitsPerPixel(bits_);
 }
@@ -85,6 +85,13 @@ void HeadlessBackend::WaitForEvents(std::optional<std::uint64_t> deadlineMs) {
     return;
   }
   throw std::runtime_error("headless message loop waits with no timer and no idle handler");
+}
+
+std::vector<Backend::Monitor> HeadlessBackend::Monitors() {
+  if (monitors_.empty()) return Backend::Monitors();
+  std::vector<Monitor> out;
+  for (const RECT& m : monitors_) out.push_back(Monitor{m, m});
+  return out;
 }
 
 void HeadlessBackend::SetDesktopPicture(gdi::Surface picture) {

@@ -23,6 +23,8 @@ class HeadlessBackend : public Backend {
     LocalTime start{2026, 12, 9, 3, 21, 0, 0};  // a Wednesday evening
     // Rows at the screen's bottom taken by a panel: not part of the work area.
     int panelHeight = 0;
+    // The monitors the screen is made of; none: one monitor, the whole screen.
+    std::vector<RECT> monitors;
   };
 
   HeadlessBackend();
@@ -127,6 +129,7 @@ class HeadlessBackend : public Backend {
   void WaitForEvents(std::optional<std::uint64_t> deadlineMs) override;
   SIZE ScreenSize() override { return screen_; }
   RECT WorkArea() override { return RECT{0, 0, screen_.cx, screen_.cy - panelHeight_}; }
+  std::vector<Monitor> Monitors() override;
   int ScreenBitsPerPixel() override { return bits_; }
   void GrabScreen(const RECT& area, std::uint32_t* out, int stride) override;
   void CreateNative(HWND) override {}
@@ -168,6 +171,7 @@ class HeadlessBackend : public Backend {
   SIZE screen_;
   int bits_ = 32;
   int panelHeight_ = 0;
+  std::vector<RECT> monitors_;
   gdi::Surface desktop_;
 };
 

@@ -386,6 +386,18 @@ RECT QtBackend::WorkArea() {
   return RECT{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
 }
 
+std::vector<Backend::Monitor> QtBackend::Monitors() {
+  std::vector<Monitor> out;
+  const auto rect = [](const QRect& r) { return RECT{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}; };
+  QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary) out.push_back(Monitor{rect(primary->geometry()), rect(primary->availableGeometry())});
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen != primary) out.push_back(Monitor{rect(screen->geometry()), rect(screen->availableGeometry())});
+  }
+  if (out.empty()) return Backend::Monitors();
+  return out;
+}
+
 int QtBackend::ScreenBitsPerPixel() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int depth = screen ? screen->depth() : 32;

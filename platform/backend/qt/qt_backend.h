@@ -33,6 +33,7 @@ class QtBackend : public Backend {
   LocalTime Now() override;
   void WaitForEvents(std::optional<std::uint64_t> deadlineMs) override;
   SIZE ScreenSize() override;
+  std::vector<Monitor> Monitors() override;
   RECT WorkArea() override;
   int ScreenBitsPerPixel() override;
   void GrabScreen(const RECT& area, std::uint32_t* out, int stride) override;
