@@ -62,13 +62,14 @@ TEST_F(ProgramTest, SavedPositionIsUsedOnlyWhenTheFlagIsExactlyOne) {
   EXPECT_EQ(FrameRect().top, 100);
 }
 
-TEST_F(ProgramTest, SavedPositionOffTheScreenIsKept) {
+TEST_F(ProgramTest, SavedPositionOnNoMonitorComesBackWholeOntoTheScreen) {
   WriteSetting("BeforePositionFlg", 1);
   WriteSetting("BeforePositionPosX", -400);
   WriteSetting("BeforePositionPosY", 2000);
   ASSERT_TRUE(Start());
-  EXPECT_EQ(FrameRect().left, -400);
-  EXPECT_EQ(FrameRect().top, 2000);
+  // The nearest place on the 640 x 480 screen for the 150-pixel window.
+  EXPECT_EQ(FrameRect().left, 0);
+  EXPECT_EQ(FrameRect().top, 330);
 }
 
 TEST_F(ProgramTest, PositionFlagOtherThanOneCentres) {
