@@ -505,7 +505,9 @@ TEST_F(ClockTest, TheSquarePlateSitsInTheBottomBarAtEverySize) {
       EXPECT_EQ(At(c.x2 - 1, h - 10), light) << where;
       // The corners the two pens leave open, and the bar beyond the plate.
       EXPECT_NE(At(c.x1, h - 3), light) << where;
-      if (kind == 1) EXPECT_NE(At(c.x2, h - 12), light) << where;  // aluminium's bar is white there
+      if (kind == 1) {
+        EXPECT_NE(At(c.x2, h - 12), light) << where;  // aluminium's bar is white there
+      }
       EXPECT_NE(At(c.x2 + 1, h - 6), light) << where;
     }
   }
