@@ -358,6 +358,25 @@ TEST_F(AboutBoxTest, TheRoundBoxIsADiscWithItsRingPictureAndButtonAndIsDraggedBy
              }});
 }
 
+TEST_F(AboutBoxTest, AskedAgainWhileUpTheOpenBoxComesForwardAndTheSoundGoesOn) {
+  ASSERT_TRUE(Start());
+  backend->sounds.clear();
+  int boxes = 0;
+  RunAbout({[&](HWND, CVersionDlg&) {
+              ::SetActiveWindow(FrameHwnd());
+              ::PostMessage(FrameHwnd(), WM_COMMAND, ID_ABOUT, 0);  // the tray's menu
+            },
+            [&](HWND box, CVersionDlg&) {
+              for (HWND h : user::TopLevelWindows()) boxes += user::detail::FindDialog(h) ? 1 : 0;
+              EXPECT_EQ(::GetActiveWindow(), box);
+              EXPECT_EQ(backend->sounds.size(), 1u) << "the sound was not started again or stopped";
+              EXPECT_EQ(GetMyApp()->m_bAboutBoxUp, 1);
+              backend->Key(VK_ESCAPE, true);
+              backend->Key(VK_ESCAPE, false);
+            }});
+  EXPECT_EQ(boxes, 1);
+}
+
 TEST_F(AboutBoxTest, OnlyTheValueOneMakesTheBoxRound) {
   WriteSetting("CircleEdgeFlg", 2);
   ASSERT_TRUE(Start());

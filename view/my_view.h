@@ -96,6 +96,7 @@ class CMyView : public CView {
   int m_bSkipSky = 0;
   sky::SecondsRandom m_random;
   class CConfigDlg* m_pOpenSettings = nullptr;  // the settings dialog while it is up
+  class CVersionDlg* m_pOpenAbout = nullptr;    // the about box while it is up
 
  protected:
   int OnCreate(LPCREATESTRUCT cs);

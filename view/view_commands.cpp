@@ -85,11 +85,21 @@ BOOL CMyView::PreTranslateMessage(MSG* msg) {
 }
 
 void CMyView::OnAbout() {
+  // Asked again from the tray while the box is up, the open box comes forward: a second one
+  // would stop the sound and clear the flag while the first is still up.
+  if (m_pOpenAbout) {
+    if (m_pOpenAbout->m_hWnd) ::SetActiveWindow(m_pOpenAbout->m_hWnd);
+    return;
+  }
   // The night sound plays in a loop for as long as the box is up; meanwhile the main window
   // leaves the pointer to the box.
   ::sndPlaySound("nature.wav", SND_ASYNC | SND_LOOP);
   CMyApp* app = GetMyApp();
   CVersionDlg box(app->m_strProgramDir);
+  struct OpenWhileRunning {
+    CVersionDlg*& slot;
+    ~OpenWhileRunning() { slot = nullptr; }
+  } open{m_pOpenAbout = &box};
   box.m_bRound = GetDocument()->CircleEdgeFlg;
   app->m_bAboutBoxUp = 1;
   box.DoModal();

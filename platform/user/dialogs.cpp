@@ -292,7 +292,12 @@ LRESULT DefDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         if (focus && IsChild(dialog, focus)) d->savedFocus = focus;
       } else {
         HWND target = d->savedFocus && IsWindow(d->savedFocus) ? d->savedFocus : FirstTabStop(dialog);
-        if (target) DialogSetFocus(dialog, target);
+        // A dialog without a control to take the keyboard takes it itself.
+        if (target) {
+          DialogSetFocus(dialog, target);
+        } else if (GetFocus() != dialog) {
+          SetFocus(dialog);
+        }
       }
       return 0;
     case WM_SETFOCUS: {
