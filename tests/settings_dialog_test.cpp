@@ -152,9 +152,13 @@ TEST_F(SettingsDialogTest, OkWithoutChangesStoresTheSameValuesAndKeepsOneTrayIco
   EXPECT_EQ(ReadSetting("TopMostFlg"), 0);
   EXPECT_EQ(Doc()->EdgeKind, 2);
   EXPECT_EQ(Doc()->CircleEdgeFlg, 1);
-  // The window was hidden and shown once for its new outline, which is the same ellipse.
-  const auto hidden = std::count(backend->log.begin(), backend->log.end(), "hidden " + std::to_string(reinterpret_cast<std::uintptr_t>(FrameHwnd())));
-  (void)hidden;
+  // The window was hidden once, given its outline (the same ellipse) and shown again.
+  const std::string id = std::to_string(reinterpret_cast<std::uintptr_t>(FrameHwnd()));
+  std::vector<std::string> frameLog;
+  for (const std::string& line : backend->log) {
+    if (line.size() > id.size() && line.compare(line.size() - id.size(), id.size(), id) == 0) frameLog.push_back(line);
+  }
+  EXPECT_EQ(frameLog, (std::vector<std::string>{"hidden " + id, "shape " + id, "shown " + id}));
   ASSERT_EQ(backend->tray.size(), 1u);
   EXPECT_EQ(backend->tray[0].id, IDI_ROUND_WINDOW);
   const gdi::Region* shape = user::WindowShape(FrameHwnd());

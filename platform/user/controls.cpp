@@ -55,6 +55,17 @@ LRESULT NotifyHeader(HWND control, UINT code) {
   return SendMessage(parent, WM_NOTIFY, static_cast<WPARAM>(GetDlgCtrlID(control)), reinterpret_cast<LPARAM>(&header));
 }
 
+// The height of a line of text in the control's font.
+int LineHeight(HWND hwnd) {
+  const ControlData* c = FindControl(hwnd);
+  HDC dc = GetDC(hwnd);
+  if (c && c->font) SelectObject(dc, AsGdiObject(c->font));
+  TEXTMETRIC tm;
+  GetTextMetrics(dc, &tm);
+  ReleaseDC(hwnd, dc);
+  return tm.tmHeight;
+}
+
 void Changed(HWND control) {
   SyncControl(control);
   InvalidateRect(control, nullptr, TRUE);
@@ -387,15 +398,7 @@ LRESULT StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // ---- Tab control ----
 
-int TabHeaderHeight(HWND hwnd) {
-  const ControlData* c = FindControl(hwnd);
-  HDC dc = GetDC(hwnd);
-  if (c && c->font) SelectObject(dc, AsGdiObject(c->font));
-  TEXTMETRIC tm;
-  GetTextMetrics(dc, &tm);
-  ReleaseDC(hwnd, dc);
-  return tm.tmHeight + 8;
-}
+int TabHeaderHeight(HWND hwnd) { return LineHeight(hwnd) + 8; }
 
 std::vector<RECT> TabRects(HWND hwnd) {
   std::vector<RECT> rects;
@@ -725,15 +728,7 @@ LRESULT SliderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // ---- Drop-down list ----
 
-int ItemHeight(HWND hwnd) {
-  const ControlData* c = FindControl(hwnd);
-  HDC dc = GetDC(hwnd);
-  if (c && c->font) SelectObject(dc, AsGdiObject(c->font));
-  TEXTMETRIC tm;
-  GetTextMetrics(dc, &tm);
-  ReleaseDC(hwnd, dc);
-  return tm.tmHeight + 2;
-}
+int ItemHeight(HWND hwnd) { return LineHeight(hwnd) + 2; }
 
 void SelectItem(HWND hwnd, int index, bool notify) {
   ControlData* c = FindControl(hwnd);
