@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QIcon>
+#include <QIconEngine>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
@@ -21,6 +23,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
+#include <cmath>
 #include <ctime>
 
 #include "platform/backend/qt/help_viewer.h"
@@ -46,6 +49,64 @@ QImage ToQImage(const Image& picture) {
   return img;
 }
 
+// The picture with each of its pixels a square block of `factor` screen pixels, marked as
+// such for Qt, which then shows it at the picture's own size in the program's pixels.
+QImage Blocks(const QImage& picture, int factor) {
+  const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
+  QImage out(source.width() * factor, source.height() * factor, QImage::Format_ARGB32);
+  for (int y = 0; y < out.height(); ++y) {
+    const auto* from = reinterpret_cast<const std::uint32_t*>(source.constScanLine(y / factor));
+    auto* to = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
+    for (int x = 0; x < out.width(); ++x) to[x] = from[x / factor];
+  }
+  out.setDevicePixelRatio(factor);
+  return out;
+}
+
+// An icon that shows, at any size a tray or panel asks for, what the icon shows at that
+// size in the program's pixels, each of them a block of the scale factor's screen pixels:
+// a size the pictures do not have is made in the program's pixels and only then enlarged,
+// so the classic pixels are never smoothed at the screen's finer grain.
+class BlockIconEngine : public QIconEngine {
+ public:
+  BlockIconEngine(QIcon plain, int factor) : plain_(std::move(plain)), factor_(factor) {}
+
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return plain_.actualSize(size, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return scaledPixmap(size, mode, state, factor_);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override {
+    const QPixmap plain = plain_.pixmap(size, 1.0, mode, state);
+    if (plain.isNull()) return plain;
+    return QPixmap::fromImage(Blocks(plain.toImage(), factor_));
+  }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const QPixmap shown = scaledPixmap(rect.size(), mode, state, factor_);
+    if (shown.isNull()) return;
+    const QSize size = shown.deviceIndependentSize().toSize();
+    painter->drawPixmap(QRect(rect.x() + (rect.width() - size.width()) / 2,
+                              rect.y() + (rect.height() - size.height()) / 2, size.width(), size.height()),
+                        shown);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return plain_.availableSizes(mode, state);
+  }
+  QIconEngine* clone() const override { return new BlockIconEngine(plain_, factor_); }
+
+ private:
+  QIcon plain_;
+  int factor_;
+};
+
+QIcon ToQIcon(const std::vector<Image>& pictures, int factor) {
+  QIcon plain;
+  for (const Image& picture : pictures) plain.addPixmap(QPixmap::fromImage(ToQImage(picture)));
+  if (factor == 1) return plain;
+  return QIcon(new BlockIconEngine(plain, factor));
+}
+
 UINT ButtonMessage(Qt::MouseButton button, bool down) {
   switch (button) {
     case Qt::LeftButton: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
@@ -62,11 +123,6 @@ WPARAM KeysOf(const QMouseEvent* e) {
   if (e->modifiers() & Qt::ShiftModifier) keys |= MK_SHIFT;
   if (e->modifiers() & Qt::ControlModifier) keys |= MK_CONTROL;
   return keys;
-}
-
-POINT GlobalPoint(const QMouseEvent* e) {
-  const QPoint p = e->globalPosition().toPoint();
-  return POINT{p.x(), p.y()};
 }
 
 }  // namespace
@@ -212,7 +268,7 @@ class NativeWindow : public QWidget {
   }
 
   void mousePressEvent(QMouseEvent* e) override {
-    if (const UINT m = ButtonMessage(e->button(), true)) user::InjectMouse(hwnd_, m, GlobalPoint(e), KeysOf(e));
+    if (const UINT m = ButtonMessage(e->button(), true)) user::InjectMouse(hwnd_, m, backend_.PointOf(*e), KeysOf(e));
   }
 
   // The platform makes double-clicks out of two presses, as the classic platform does.
@@ -220,7 +276,7 @@ class NativeWindow : public QWidget {
 
   void mouseReleaseEvent(QMouseEvent* e) override {
     dragging_ = false;
-    if (const UINT m = ButtonMessage(e->button(), false)) user::InjectMouse(hwnd_, m, GlobalPoint(e), KeysOf(e));
+    if (const UINT m = ButtonMessage(e->button(), false)) user::InjectMouse(hwnd_, m, backend_.PointOf(*e), KeysOf(e));
   }
 
   void mouseMoveEvent(QMouseEvent* e) override {
@@ -228,7 +284,7 @@ class NativeWindow : public QWidget {
       move(windowStart_ + (QCursor::pos() - dragStart_));
       return;
     }
-    user::InjectMouse(hwnd_, WM_MOUSEMOVE, GlobalPoint(e), KeysOf(e));
+    user::InjectMouse(hwnd_, WM_MOUSEMOVE, backend_.PointOf(*e), KeysOf(e));
   }
 
   void keyPressEvent(QKeyEvent* e) override { ForwardKey(*e); }
@@ -332,7 +388,7 @@ class NativeWindow : public QWidget {
   QElapsedTimer hiddenAt_;       // since the last hide
 };
 
-QtBackend::QtBackend(QApplication& app) : app_(app) {
+QtBackend::QtBackend(QApplication& app, int scale) : app_(app), scale_(std::max(1, scale)) {
   app_.setQuitOnLastWindowClosed(false);
   clock_.start();
   wake_.setSingleShot(true);
@@ -432,14 +488,17 @@ void QtBackend::GrabScreen(const RECT& area, std::uint32_t* out, int stride) {
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     shot = screen->grabWindow(0, area.left, area.top, w, h).toImage().convertToFormat(QImage::Format_RGB32);
   }
+  // With a scale factor the shot holds that many screen pixels a side for each of the
+  // program's pixels: each takes the first of its block, as the block shows it again.
+  const int step = scale_;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       std::uint32_t p = 0;
       // Parts off the screen stay black.
       const int sx = area.left + x;
       const int sy = area.top + y;
-      if (!shot.isNull() && x < shot.width() && y < shot.height() && sx >= 0 && sy >= 0) {
-        p = reinterpret_cast<const std::uint32_t*>(shot.constScanLine(y))[x] & 0xFFFFFF;
+      if (!shot.isNull() && x * step < shot.width() && y * step < shot.height() && sx >= 0 && sy >= 0) {
+        p = reinterpret_cast<const std::uint32_t*>(shot.constScanLine(y * step))[x * step] & 0xFFFFFF;
       }
       out[static_cast<size_t>(y) * stride + x] = p;
     }
@@ -526,8 +585,10 @@ const QCursor& QtBackend::CursorFor(const Cursor& cursor) {
       case Cursor::Kind::Hidden: shownCursor_ = std::make_unique<QCursor>(Qt::BlankCursor); break;
       case Cursor::Kind::Arrow: shownCursor_ = std::make_unique<QCursor>(Qt::ArrowCursor); break;
       case Cursor::Kind::Picture:
-        shownCursor_ = std::make_unique<QCursor>(QPixmap::fromImage(ToQImage(cursor.image)), cursor.hotspot.x,
-                                                 cursor.hotspot.y);
+        // Qt puts a picture cursor on the screen as its pixels are, whatever the scale: the
+        // cursor is made at the screen's size, its hot spot on the first pixel of its block.
+        shownCursor_ = std::make_unique<QCursor>(QPixmap::fromImage(Blocks(ToQImage(cursor.image), scale_)),
+                                                 cursor.hotspot.x * scale_, cursor.hotspot.y * scale_);
         break;
     }
     shownCursorHash_ = hash;
@@ -549,7 +610,37 @@ void QtBackend::PointerLeft(NativeWindow* window) {
 
 void QtBackend::WindowActivated(NativeWindow* window) { controls_.WindowActivated(window); }
 
+namespace {
+
+// The program's pixel a screen pixel lies in.
+POINT ProgramPixel(int x, int y, int scale) {
+  return POINT{static_cast<LONG>(std::floor(static_cast<double>(x) / scale)),
+               static_cast<LONG>(std::floor(static_cast<double>(y) / scale))};
+}
+
+}  // namespace
+
+POINT QtBackend::PointOf(const QMouseEvent& e) {
+  const QPointF global = e.globalPosition();
+  const POINT rounded{static_cast<LONG>(std::lround(global.x())), static_cast<LONG>(std::lround(global.y()))};
+  if (scale_ == 1) return rounded;
+  // Qt rounds the screen pixel to the nearest of the program's pixels, which is the next
+  // one for the right and lower halves of every block. The server still knows the screen
+  // pixel: taken when it is the place Qt reported (the pointer has not gone on since), the
+  // program's pixel is the one the pointer is in, as the pixels are shown.
+  if (const auto native = x11::PointerPosition()) {
+    if (std::lround(static_cast<double>(native->first) / scale_) == rounded.x &&
+        std::lround(static_cast<double>(native->second) / scale_) == rounded.y) {
+      return ProgramPixel(native->first, native->second, scale_);
+    }
+  }
+  return rounded;
+}
+
 POINT QtBackend::CursorPos() {
+  if (scale_ > 1) {
+    if (const auto p = x11::PointerPosition()) return ProgramPixel(p->first, p->second, scale_);
+  }
   const QPoint p = QCursor::pos();
   return POINT{p.x(), p.y()};
 }
@@ -575,9 +666,7 @@ bool QtBackend::TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon, cons
   const auto key = std::make_pair(hwnd, id);
   if (tray_.count(key)) return false;
   auto tray = std::make_unique<QSystemTrayIcon>();
-  QIcon qicon;
-  for (const Image& picture : icon) qicon.addPixmap(QPixmap::fromImage(ToQImage(picture)));
-  tray->setIcon(qicon);
+  tray->setIcon(ToQIcon(icon, scale_));
   tray->setToolTip(QString::fromStdString(tip));
   QObject::connect(tray.get(), &QSystemTrayIcon::activated, [hwnd, id](QSystemTrayIcon::ActivationReason why) {
     if (why == QSystemTrayIcon::Trigger) user::DeliverTrayEvent(hwnd, id, WM_LBUTTONDOWN);
@@ -591,9 +680,7 @@ bool QtBackend::TrayAdd(HWND hwnd, UINT id, const std::vector<Image>& icon, cons
 bool QtBackend::TrayModify(HWND hwnd, UINT id, const std::vector<Image>& icon, const std::string& tip) {
   auto it = tray_.find(std::make_pair(hwnd, id));
   if (it == tray_.end()) return false;
-  QIcon qicon;
-  for (const Image& picture : icon) qicon.addPixmap(QPixmap::fromImage(ToQImage(picture)));
-  it->second->setIcon(qicon);
+  it->second->setIcon(ToQIcon(icon, scale_));
   it->second->setToolTip(QString::fromStdString(tip));
   return true;
 }

@@ -16,6 +16,7 @@
 
 class QApplication;
 class QCursor;
+class QMouseEvent;
 class QSystemTrayIcon;
 
 namespace platform {
@@ -25,7 +26,10 @@ class NativeWindow;
 
 class QtBackend : public Backend {
  public:
-  explicit QtBackend(QApplication& app);
+  // `scale`: the whole number of screen pixels a side each of the program's pixels takes,
+  // which Qt already applies to windows, their shapes and the pointer's places; the
+  // backend applies it to what Qt shows as it is (cursors, tray icons, screen copies).
+  QtBackend(QApplication& app, int scale);
   ~QtBackend() override;
 
   std::uint64_t NowMs() override;
@@ -65,6 +69,8 @@ class QtBackend : public Backend {
   // current cursor while the pointer is over it).
   void PointerEntered(NativeWindow* window);
   void PointerLeft(NativeWindow* window);
+  // The program's pixel the pointer was in at a mouse event, in screen coordinates.
+  POINT PointOf(const QMouseEvent& e);
   // The window became the active one.
   void WindowActivated(NativeWindow* window);
 
@@ -78,6 +84,7 @@ class QtBackend : public Backend {
   const QCursor& CursorFor(const Cursor& cursor);
 
   QApplication& app_;
+  int scale_ = 1;
   QElapsedTimer clock_;
   QTimer wake_;
   std::unordered_map<HWND, NativeWindow*> windows_;

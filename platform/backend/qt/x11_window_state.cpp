@@ -58,21 +58,49 @@ void Sync() {
   if (Display* d = TheDisplay()) XSync(d, False);
 }
 
-std::optional<bool> LeftButtonDown() {
+namespace {
+
+struct PointerState {
+  int rootX = 0, rootY = 0;
+  unsigned int buttons = 0;
+};
+
+std::optional<PointerState> QueryPointer() {
   Display* d = TheDisplay();
   if (!d) return std::nullopt;
   Window root = 0, child = 0;
-  int rootX = 0, rootY = 0, x = 0, y = 0;
-  unsigned int mask = 0;
-  if (!XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rootX, &rootY, &x, &y, &mask)) return std::nullopt;
-  return (mask & Button1Mask) != 0;
+  PointerState state;
+  int x = 0, y = 0;
+  if (!XQueryPointer(d, DefaultRootWindow(d), &root, &child, &state.rootX, &state.rootY, &x, &y, &state.buttons)) {
+    return std::nullopt;
+  }
+  return state;
 }
 
-bool CanOpenDisplay(const char* name) {
+}  // namespace
+
+std::optional<bool> LeftButtonDown() {
+  const std::optional<PointerState> pointer = QueryPointer();
+  if (!pointer) return std::nullopt;
+  return (pointer->buttons & Button1Mask) != 0;
+}
+
+std::optional<std::pair<int, int>> PointerPosition() {
+  const std::optional<PointerState> pointer = QueryPointer();
+  if (!pointer) return std::nullopt;
+  return std::pair{pointer->rootX, pointer->rootY};
+}
+
+std::optional<ScreenDensity> ProbeDisplay(const char* name) {
   Display* d = XOpenDisplay(name);
-  if (!d) return false;
+  if (!d) return std::nullopt;
+  ScreenDensity density;
+  if (const char* resources = XResourceManagerString(d)) density.resources = resources;
+  const int screen = DefaultScreen(d);
+  const int millimetres = DisplayWidthMM(d, screen);
+  if (millimetres > 0) density.dpiAcross = DisplayWidth(d, screen) * 25.4 / millimetres;
   XCloseDisplay(d);
-  return true;
+  return density;
 }
 
 void SetStatesBeforeMapping(unsigned long window, bool skipTaskbar, bool above) {

@@ -5,13 +5,23 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <utility>
 
 namespace platform::x11 {
 
 // True when the program runs on an X server.
 bool Available();
-// Whether an X server answers at this display name, before anything else connects.
-bool CanOpenDisplay(const char* name);
+// What an X server says about its pixel density.
+struct ScreenDensity {
+  std::string resources;  // its resource database (RESOURCE_MANAGER), where Xft.dpi is
+  std::optional<double> dpiAcross;  // the default screen's pixels over its width in inches
+};
+// Connects to the X server at this display name, before anything else does, and asks it
+// about its density; nothing when no server answers there.
+std::optional<ScreenDensity> ProbeDisplay(const char* name);
+// The pointer's place on the screen in the server's own pixels; nothing without X.
+std::optional<std::pair<int, int>> PointerPosition();
 // Waits until the X server has carried out every request sent so far.
 void Sync();
 // Whether the left mouse button is down now, as the server knows it; nothing without X.
