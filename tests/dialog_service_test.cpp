@@ -132,6 +132,11 @@ class DialogServiceTest : public ::testing::Test {
     platform::HeadlessBackend::Options options;
     options.screen = SIZE{800, 600};
     options.panelHeight = 40;
+    Start(options, POINT{100, 100});
+  }
+
+  // A session on the given screen, with the 200-pixel owner window at `ownerAt`.
+  void Start(const platform::HeadlessBackend::Options& options, POINT ownerAt) {
     backend = new platform::HeadlessBackend(options);
     platform::Initialize(std::unique_ptr<platform::Backend>(backend));
     user::RegisterResources(&Resources());
@@ -140,8 +145,8 @@ class DialogServiceTest : public ::testing::Test {
     wc.lpfnWndProc = &DefWindowProc;
     wc.lpszClassName = "DialogServiceOwner";
     RegisterClass(&wc);
-    owner = CreateWindowEx(0, "DialogServiceOwner", "owner", WS_POPUP | WS_VISIBLE, 100, 100, 200, 200, nullptr,
-                           nullptr, nullptr, nullptr);
+    owner = CreateWindowEx(0, "DialogServiceOwner", "owner", WS_POPUP | WS_VISIBLE, ownerAt.x, ownerAt.y, 200, 200,
+                           nullptr, nullptr, nullptr, nullptr);
     SetTimer(owner, 5, 1000, nullptr);
   }
   void TearDown() override {
@@ -413,50 +418,70 @@ TEST_F(DialogServiceTest, TheDesktopIsToldWhatEachNativeControlShows) {
 class CenteredDialog : public CDialog {
  public:
   CenteredDialog() : CDialog(kTemplate) {}
-  RECT placed{};
-
- protected:
-  BOOL OnInitDialog() override {
-    // Placed when the framework's initialisation is over; looked at once the loop runs.
-    return CDialog::OnInitDialog();
-  }
 };
 
-TEST_F(DialogServiceTest, TheFrameworkCentresOverTheOwnerOrTheWorkAreaAndKeepsItInside) {
+// Where the framework puts a dialog of the application's main window `owner`: opens one
+// and looks at it once it waits for the user.
+RECT WhereTheDialogOpens(platform::HeadlessBackend& backend, HWND owner) {
   CWinApp app;
   CWnd ownerWnd;
   ownerWnd.Attach(owner);
   app.m_pMainWnd = &ownerWnd;
   RECT placed{};
-  auto look = [&](HWND d) {
-    GetWindowRect(d, &placed);
-    Press(VK_ESCAPE);
-  };
-  backend->idle = [&] {
+  backend.idle = [&] {
     for (HWND h : user::TopLevelWindows()) {
-      if (user::detail::FindDialog(h) && IsWindowVisible(h)) return look(h);
+      if (user::detail::FindDialog(h) && IsWindowVisible(h)) {
+        GetWindowRect(h, &placed);
+        backend.Key(VK_ESCAPE, true);
+        backend.Key(VK_ESCAPE, false);
+        return;
+      }
     }
     throw std::runtime_error("no dialog");
   };
-  CenteredDialog first;
-  EXPECT_EQ(first.DoModal(), IDCANCEL);
+  CenteredDialog dialog;
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  backend.idle = nullptr;
+  app.m_pMainWnd = nullptr;
+  ownerWnd.Detach();
+  return placed;
+}
+
+TEST_F(DialogServiceTest, TheFrameworkCentresOverTheOwnerOrTheWorkAreaAndKeepsItInside) {
+  RECT placed = WhereTheDialogOpens(*backend, owner);
   EXPECT_NEAR((placed.left + placed.right) / 2, 200, 1);
   EXPECT_NEAR((placed.top + placed.bottom) / 2, 200, 1);
   // Hidden owner: the middle of the work area (the screen above its 40-pixel panel).
   ShowWindow(owner, SW_HIDE);
-  CenteredDialog second;
-  second.DoModal();
+  placed = WhereTheDialogOpens(*backend, owner);
   EXPECT_NEAR((placed.left + placed.right) / 2, 400, 1);
   EXPECT_NEAR((placed.top + placed.bottom) / 2, 280, 1);
   // An owner at the corner: the dialog stays whole inside the work area.
   SetWindowPos(owner, nullptr, 700, 520, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
-  CenteredDialog third;
-  third.DoModal();
+  placed = WhereTheDialogOpens(*backend, owner);
   EXPECT_LE(placed.right, 800);
   EXPECT_LE(placed.bottom, 560);
-  backend->idle = nullptr;
-  app.m_pMainWnd = nullptr;
-  ownerWnd.Detach();
+}
+
+// Two monitors side by side: a dialog of a window on the second one comes up over it and
+// stays within that monitor, instead of being pushed onto the first.
+TEST_F(DialogServiceTest, OnTheSecondMonitorTheDialogStaysWithItsOwner) {
+  platform::Shutdown();
+  platform::HeadlessBackend::Options options;
+  options.screen = SIZE{1600, 600};
+  options.monitors = {RECT{0, 0, 800, 600}, RECT{800, 0, 1600, 600}};
+  Start(options, POINT{900, 200});
+  RECT placed = WhereTheDialogOpens(*backend, owner);
+  EXPECT_NEAR((placed.left + placed.right) / 2, 1000, 1);
+  EXPECT_NEAR((placed.top + placed.bottom) / 2, 300, 1);
+  // At the far edge of the second monitor: inside that monitor's right edge.
+  SetWindowPos(owner, nullptr, 1500, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  EXPECT_EQ(WhereTheDialogOpens(*backend, owner).right, 1600);
+  // Over the seam, mostly on the first monitor: kept whole on the first.
+  SetWindowPos(owner, nullptr, 650, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  placed = WhereTheDialogOpens(*backend, owner);
+  EXPECT_LE(placed.right, 800);
+  EXPECT_GE(placed.left, 0);
 }
 
 }  // namespace

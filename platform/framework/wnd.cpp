@@ -169,14 +169,21 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
 }
 
 void CWnd::CenterWindow(CWnd* alternateOwner) {
-  RECT work;
-  ::SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
   HWND owner = alternateOwner ? alternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
   if (!owner && (GetStyle() & WS_CHILD)) owner = ::GetParent(m_hWnd);
-  RECT around = work;
-  if (owner && ::IsWindowVisible(owner) && !(::GetWindowLong(owner, GWL_STYLE) & WS_MINIMIZE)) {
-    ::GetWindowRect(owner, &around);
+  const bool overOwner = owner && ::IsWindowVisible(owner) && !(::GetWindowLong(owner, GWL_STYLE) & WS_MINIMIZE);
+  // The work area of the monitor the owner is on (or the window itself, without one): a
+  // dialog of a window on the second monitor comes up there, not pushed onto the first.
+  RECT work;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (::GetMonitorInfo(::MonitorFromWindow(overOwner ? owner : m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    work = monitor.rcWork;
+  } else {
+    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
   }
+  RECT around = work;
+  if (overOwner) ::GetWindowRect(owner, &around);
   RECT mine;
   ::GetWindowRect(m_hWnd, &mine);
   const int width = mine.right - mine.left;

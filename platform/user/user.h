@@ -49,6 +49,7 @@ int GetSystemMetrics(int index);
 // none, the nearest or the primary one, or none, as the flags say.
 HMONITOR MonitorFromRect(const RECT* rect, DWORD flags);
 HMONITOR MonitorFromPoint(POINT point, DWORD flags);
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags);
 BOOL GetMonitorInfo(HMONITOR monitor, MONITORINFO* info);
 constexpr UINT SPI_GETWORKAREA = 0x0030;
 // SPI_GETWORKAREA: the screen's part not taken by panels, into the RECT `param` points to.

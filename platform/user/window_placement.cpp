@@ -142,6 +142,14 @@ HMONITOR MonitorFromPoint(POINT point, DWORD flags) {
   return MonitorFromRect(&r, flags);
 }
 
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
+  RECT r;
+  if (GetWindowRect(hwnd, &r)) return MonitorFromRect(&r, flags);
+  // No such window: the primary monitor, unless asked for none.
+  if (flags == MONITOR_DEFAULTTONULL || platform::GetBackend().Monitors().empty()) return nullptr;
+  return MonitorHandle(0);
+}
+
 BOOL GetMonitorInfo(HMONITOR monitor, MONITORINFO* info) {
   const auto index = reinterpret_cast<std::uintptr_t>(monitor);
   const std::vector<platform::Backend::Monitor> monitors = platform::GetBackend().Monitors();

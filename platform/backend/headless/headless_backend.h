@@ -128,7 +128,10 @@ class HeadlessBackend : public Backend {
   LocalTime Now() override;
   void WaitForEvents(std::optional<std::uint64_t> deadlineMs) override;
   SIZE ScreenSize() override { return screen_; }
-  RECT WorkArea() override { return RECT{0, 0, screen_.cx, screen_.cy - panelHeight_}; }
+  // The primary monitor's, as on the desktop.
+  RECT WorkArea() override {
+    return monitors_.empty() ? RECT{0, 0, screen_.cx, screen_.cy - panelHeight_} : Monitors().front().work;
+  }
   std::vector<Monitor> Monitors() override;
   int ScreenBitsPerPixel() override { return bits_; }
   void GrabScreen(const RECT& area, std::uint32_t* out, int stride) override;
