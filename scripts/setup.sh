@@ -12,6 +12,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth openbox trayer xdotool x11-utils
+  # xrandr, which divides the test server's screen into two monitors
+  x11-xserver-utils
   # what the install test checks the installed desktop files and manual pages with
   desktop-file-utils appstream man-db
   # the sound server the sound tests play into (pactl comes with it)
