@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libpng-dev
+  qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libxrender-dev libpng-dev
   libfreetype-dev libfontconfig-dev
   libsndfile1-dev libpulse-dev
   clang libclang-rt-14-dev

@@ -392,14 +392,18 @@ QtBackend::QtBackend(QApplication& app, int scale) : app_(app), scale_(std::max(
   app_.setQuitOnLastWindowClosed(false);
   clock_.start();
   wake_.setSingleShot(true);
+  // A coarse timer may fire a few percent early: the timer it waits for is then not yet due,
+  // and the program would wake a second time only to wait again.
+  wake_.setTimerType(Qt::PreciseTimer);
 }
 
 QtBackend::~QtBackend() {
   tray_.clear();
+  for (auto& [hash, kept] : cursors_) x11::FreeCursor(kept.picture);
   for (auto& [hwnd, window] : windows_) delete window;
 }
 
-std::uint64_t QtBackend::NowMs() { return static_cast<std::uint64_t>(clock_.elapsed()) + 1000; }
+std::uint64_t QtBackend::NowMs() { return static_cast<std::uint64_t>(clock_.elapsed()) + kClockStartMs; }
 
 std::int64_t QtBackend::EpochSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
@@ -417,7 +421,12 @@ void QtBackend::WaitForEvents(std::optional<std::uint64_t> deadlineMs) {
       QCoreApplication::processEvents(QEventLoop::AllEvents);
       return;
     }
-    wake_.start(static_cast<int>(std::min<std::uint64_t>(*deadlineMs - now, 1u << 30)));
+    // Until the deadline's millisecond has begun on the program's clock, which runs apart from
+    // the timer's: waking a fraction of a millisecond early would find nothing due and cost a
+    // second wake-up.
+    const std::int64_t deadlineNs = static_cast<std::int64_t>(*deadlineMs - kClockStartMs) * 1000000;
+    const std::int64_t waitNs = std::max<std::int64_t>(deadlineNs - clock_.nsecsElapsed(), 0);
+    wake_.start(static_cast<int>(std::min<std::int64_t>((waitNs + 999999) / 1000000, 1 << 30)));
   }
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   wake_.stop();
@@ -521,6 +530,7 @@ void QtBackend::DestroyNative(HWND hwnd) {
   NativeWindow* w = Find(hwnd);
   if (!w) return;
   if (hovered_ == w) hovered_ = nullptr;
+  if (shownOn_ == w) shownOn_ = nullptr;
   controls_.DestroyAllOn(w);
   windows_.erase(hwnd);
   w->hide();
@@ -576,30 +586,64 @@ void QtBackend::SyncControl(HWND top, HWND control, const NativeControlState& st
 
 void QtBackend::DestroyControl(HWND control) { controls_.Destroy(control); }
 
-const QCursor& QtBackend::CursorFor(const Cursor& cursor) {
+namespace {
+
+bool SameCursor(const Cursor& a, const Cursor& b) {
+  return a.kind == b.kind && a.hotspot.x == b.hotspot.x && a.hotspot.y == b.hotspot.y &&
+         a.image.width == b.image.width && a.image.height == b.image.height && a.image.argb == b.image.argb;
+}
+
+}  // namespace
+
+const QtBackend::KeptCursor& QtBackend::CursorFor(const Cursor& cursor) {
   std::size_t hash = static_cast<std::size_t>(cursor.kind) * 1000003u + static_cast<std::size_t>(cursor.hotspot.x) * 131u +
                      static_cast<std::size_t>(cursor.hotspot.y);
   for (std::uint32_t p : cursor.image.argb) hash = hash * 1099511628211ull ^ p;
-  if (!shownCursor_ || hash != shownCursorHash_) {
-    switch (cursor.kind) {
-      case Cursor::Kind::Hidden: shownCursor_ = std::make_unique<QCursor>(Qt::BlankCursor); break;
-      case Cursor::Kind::Arrow: shownCursor_ = std::make_unique<QCursor>(Qt::ArrowCursor); break;
-      case Cursor::Kind::Picture:
-        // Qt puts a picture cursor on the screen as its pixels are, whatever the scale: the
-        // cursor is made at the screen's size, its hot spot on the first pixel of its block.
-        shownCursor_ = std::make_unique<QCursor>(QPixmap::fromImage(Blocks(ToQImage(cursor.image), scale_)),
-                                                 cursor.hotspot.x * scale_, cursor.hotspot.y * scale_);
-        break;
-    }
-    shownCursorHash_ = hash;
+  // An animated pointer goes round the same few pictures: each is made into a cursor of the
+  // server's once, and later steps only choose it.
+  auto found = cursors_.find(hash);
+  if (found != cursors_.end() && SameCursor(found->second.source, cursor)) return found->second;
+  if (cursors_.size() >= kCursorsKept) {
+    for (auto& [key, kept] : cursors_) x11::FreeCursor(kept.picture);
+    cursors_.clear();
   }
-  return *shownCursor_;
+  KeptCursor made{cursor, QCursor(), 0};
+  switch (cursor.kind) {
+    case Cursor::Kind::Hidden: made.shown = QCursor(Qt::BlankCursor); break;
+    case Cursor::Kind::Arrow: made.shown = QCursor(Qt::ArrowCursor); break;
+    case Cursor::Kind::Picture: {
+      // Made at the screen's size, its hot spot on the first pixel of its block.
+      const QImage picture = Blocks(ToQImage(cursor.image), scale_);
+      made.picture = x11::CreateCursor(reinterpret_cast<const std::uint32_t*>(picture.constBits()), picture.width(),
+                                       picture.height(), cursor.hotspot.x * scale_, cursor.hotspot.y * scale_);
+      if (!made.picture) made.shown = QCursor(QPixmap::fromImage(picture), cursor.hotspot.x * scale_, cursor.hotspot.y * scale_);
+      break;
+    }
+  }
+  auto& kept = cursors_[hash];
+  x11::FreeCursor(kept.picture);
+  kept = std::move(made);
+  return kept;
+}
+
+void QtBackend::ShowCursorOn(NativeWindow* window) {
+  const KeptCursor& cursor = CursorFor(cursor_);
+  if (cursor.picture) {
+    // Qt must not hold a cursor of its own for the window, or it would put that one back.
+    if (window->testAttribute(Qt::WA_SetCursor)) window->unsetCursor();
+    x11::DefineCursor(static_cast<unsigned long>(window->winId()), cursor.picture);
+  } else {
+    window->setCursor(cursor.shown);
+  }
 }
 
 void QtBackend::SetCursor(const Cursor& cursor) {
+  // The shape belongs to the window under the pointer, as on the classic platform; away from
+  // the program's windows it is only remembered, to be shown when the pointer comes in.
+  if (SameCursor(cursor, cursor_) && shownOn_ == hovered_) return;
   cursor_ = cursor;
-  // The shape belongs to the window under the pointer, as on the classic platform.
-  if (hovered_) hovered_->setCursor(CursorFor(cursor_));
+  shownOn_ = hovered_;
+  if (hovered_) ShowCursorOn(hovered_);
 }
 
 void QtBackend::PointerEntered(NativeWindow* window) { hovered_ = window; }

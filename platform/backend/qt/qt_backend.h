@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QCursor>
 #include <QTimer>
 #include <map>
 #include <memory>
@@ -15,7 +16,6 @@
 #include "platform/user/backend.h"
 
 class QApplication;
-class QCursor;
 class QMouseEvent;
 class QSystemTrayIcon;
 
@@ -78,10 +78,22 @@ class QtBackend : public Backend {
   // How long a hidden window may linger in the screen's pixels: the server unmaps it and the
   // windows beneath repaint within this.
   static constexpr int kScreenSettleMs = 40;
+  // What NowMs says at start-up.
+  static constexpr std::uint64_t kClockStartMs = 1000;
+
+  // The cursors made so far, by their pictures' hash: a picture as the server's own cursor,
+  // anything else (or a picture where the server cannot) as Qt's.
+  struct KeptCursor {
+    Cursor source;
+    QCursor shown;
+    unsigned long picture = 0;
+  };
+  static constexpr std::size_t kCursorsKept = 64;
 
   NativeWindow* Find(HWND hwnd) const;
   void ReturnFocusTo(HWND owner);
-  const QCursor& CursorFor(const Cursor& cursor);
+  const KeptCursor& CursorFor(const Cursor& cursor);
+  void ShowCursorOn(NativeWindow* window);
 
   QApplication& app_;
   int scale_ = 1;
@@ -94,8 +106,8 @@ class QtBackend : public Backend {
   std::map<std::string, std::unique_ptr<HelpViewer>> helpViewers_;
   NativeWindow* hovered_ = nullptr;
   Cursor cursor_;
-  std::unique_ptr<QCursor> shownCursor_;
-  std::size_t shownCursorHash_ = 0;
+  NativeWindow* shownOn_ = nullptr;  // where cursor_ was last shown
+  std::unordered_map<std::size_t, KeptCursor> cursors_;
   SoundPlayer sound_;
 };
 

@@ -5,6 +5,8 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrender.h>
 
 #include <vector>
 
@@ -149,6 +151,53 @@ std::optional<bool> IsAbove(unsigned long window) {
     if (a == aboveAtom) return true;
   }
   return false;
+}
+
+unsigned long CreateCursor(const std::uint32_t* argb, int width, int height, int hotX, int hotY) {
+  Display* d = TheDisplay();
+  if (!d || width <= 0 || height <= 0) return 0;
+  int event = 0, error = 0;
+  if (!XRenderQueryExtension(d, &event, &error)) return 0;
+  XRenderPictFormat* format = XRenderFindStandardFormat(d, PictStandardARGB32);
+  if (!format) return 0;
+  // RENDER takes colours premultiplied by their alpha.
+  std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * height);
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    const std::uint32_t p = argb[i];
+    const std::uint32_t a = p >> 24;
+    const auto times = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+    pixels[i] = a << 24 | times((p >> 16) & 0xFF) << 16 | times((p >> 8) & 0xFF) << 8 | times(p & 0xFF);
+  }
+  XImage* image = XCreateImage(d, nullptr, 32, ZPixmap, 0, reinterpret_cast<char*>(pixels.data()),
+                               static_cast<unsigned>(width), static_cast<unsigned>(height), 32, width * 4);
+  if (!image) return 0;
+  // The pixels are in this machine's byte order; Xlib reorders them for the server's.
+  const std::uint32_t probe = 1;
+  image->byte_order = *reinterpret_cast<const unsigned char*>(&probe) == 1 ? LSBFirst : MSBFirst;
+  const Pixmap pixmap = XCreatePixmap(d, DefaultRootWindow(d), static_cast<unsigned>(width),
+                                      static_cast<unsigned>(height), 32);
+  GC gc = XCreateGC(d, pixmap, 0, nullptr);
+  XPutImage(d, pixmap, gc, image, 0, 0, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XFreeGC(d, gc);
+  image->data = nullptr;  // the pixels belong to the vector
+  XDestroyImage(image);
+  const Picture picture = XRenderCreatePicture(d, pixmap, format, 0, nullptr);
+  const Cursor cursor = XRenderCreateCursor(d, picture, static_cast<unsigned>(hotX), static_cast<unsigned>(hotY));
+  XRenderFreePicture(d, picture);
+  XFreePixmap(d, pixmap);
+  return cursor;
+}
+
+void FreeCursor(unsigned long cursor) {
+  Display* d = TheDisplay();
+  if (d && cursor) XFreeCursor(d, cursor);
+}
+
+void DefineCursor(unsigned long window, unsigned long cursor) {
+  Display* d = TheDisplay();
+  if (!d || !window) return;
+  XDefineCursor(d, window, cursor);
+  XFlush(d);
 }
 
 }  // namespace platform::x11

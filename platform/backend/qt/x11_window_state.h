@@ -1,9 +1,12 @@
 // The window-manager hints Qt does not set the way the program needs: a tool window is
 // kept out of the taskbar by _NET_WM_STATE_SKIP_TASKBAR (Qt's own tool-window type makes
 // some window managers move it wrongly), and "always on top" is _NET_WM_STATE_ABOVE.
+// Picture cursors are made and chosen here too: Qt makes a new X cursor every time a picture
+// cursor is set, which an animated pointer does eighteen times a second.
 // Kept apart from the Qt code because Xlib's macros clash with Qt's names.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -35,5 +38,12 @@ void RequestAbove(unsigned long window, bool on);
 // Whether the window is kept above others now, as the window manager has it; nothing when
 // the property cannot be read.
 std::optional<bool> IsAbove(unsigned long window);
+
+// Makes an X cursor of a picture (0xAARRGGBB, row by row) with its hot spot; 0 when the
+// server cannot (no X, no RENDER extension). Free it with FreeCursor.
+unsigned long CreateCursor(const std::uint32_t* argb, int width, int height, int hotX, int hotY);
+void FreeCursor(unsigned long cursor);
+// Shows the cursor over the window (0: the parent's).
+void DefineCursor(unsigned long window, unsigned long cursor);
 
 }  // namespace platform::x11
