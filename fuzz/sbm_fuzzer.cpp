@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "image/dib.h"
 #include "image/sbm_reader.h"
@@ -25,9 +26,11 @@ void StartPlatformOnce() {
 }
 
 // Accepted pictures cost time in proportion to their size but take the same paths as small
-// ones; above this many pixels (the largest window is 350 x 350) they would take most of the
-// run. Headers beyond the reader's limits are still tried: refusing them is cheap.
+// ones; above this many pixels (the largest window is 350 x 350), or this many bytes of
+// pixel block for deep ones, they would take most of the run. Headers beyond the reader's
+// limits are still tried: refusing them is cheap.
 constexpr std::int64_t kMaxFuzzedPixels = std::int64_t{1} << 18;
+constexpr std::uint32_t kMaxFuzzedImageSize = std::uint32_t{1} << 18;
 
 bool LargeAcceptedPicture(const std::uint8_t* data, std::size_t size) {
   namespace sbm = image::sbm;
@@ -35,8 +38,8 @@ bool LargeAcceptedPicture(const std::uint8_t* data, std::size_t size) {
   BYTE info[sbm::kInfoHeaderSize];
   std::memcpy(info, data + sbm::kFileHeaderSize, sizeof info);
   const BITMAPINFOHEADER h = sbm::ParseInfoHeader(info);
-  return sbm::ImageSize(h.biWidth, h.biHeight, h.biBitCount) &&
-         std::int64_t{h.biWidth} * h.biHeight > kMaxFuzzedPixels;
+  const std::optional<std::uint32_t> imageSize = sbm::ImageSize(h.biWidth, h.biHeight, h.biBitCount);
+  return imageSize && (std::int64_t{h.biWidth} * h.biHeight > kMaxFuzzedPixels || *imageSize > kMaxFuzzedImageSize);
 }
 
 }  // namespace

@@ -24,7 +24,10 @@ constexpr DWORD kCompressionRle = 1;  // any other value is read as plain rows
 // screen bitmap costs 4 bytes a pixel, the pixel block 1.2 bytes per decoded byte).
 constexpr std::int64_t kMaxSide = 32768;
 constexpr std::int64_t kMaxPixels = std::int64_t{1} << 24;
-constexpr std::uint64_t kMaxImageSize = std::uint64_t{64} << 20;
+// The program shows pictures of at most 8 bits a pixel, so no picture needs more bytes than
+// the largest of those, each row padded by up to 3 bytes. Without this a few pixels at a
+// depth of thousands of bits would claim tens of megabytes before any pixel is read.
+constexpr std::uint64_t kMaxImageSize = kMaxPixels + 3 * kMaxSide;
 
 // Colour-table entries stored after the header: 16 for 4 bits a pixel, 256 for 8, else 0.
 int ColourTableEntries(int bitCount);

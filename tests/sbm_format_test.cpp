@@ -233,6 +233,37 @@ TEST(SbmReaderTest, HostileSizesAreRefusedBeforeAnythingIsAllocated) {
   EXPECT_EQ(ReadBytes(MakeSbm({.width = 4096, .height = 4096}, {}), p), sbm::ReadOutcome::kLoaded);
 }
 
+TEST(SbmReaderTest, NoDepthClaimsMoreBytesThanTheLargestEightBitPicture) {
+  // A handful of pixels at thousands of bits each: a 57-byte file used to get a 28 MB pixel
+  // block and, run-length coded, a 24 MB decoding buffer besides.
+  const Header deep[] = {
+      {.width = 13, .height = 224, .bitCount = 65284, .compression = 1},
+      {.width = 77, .height = 60, .bitCount = 34566},
+      {.width = 4096, .height = 4096, .bitCount = 32},
+      {.width = 2, .height = 32768, .bitCount = 4096},
+  };
+  for (const Header& h : deep) {
+    sbm::Picture p;
+    EXPECT_EQ(ReadBytes(MakeSbm(h, Bytes(3, 1)), p), sbm::ReadOutcome::kSizeRefused) << h.bitCount;
+    EXPECT_TRUE(p.pixels.empty());
+  }
+  // Every 8-bit picture within the pixel limit still loads, rows padded to whole words
+  // included, and so do deeper ones of no more bytes.
+  const Header fits[] = {
+      {.width = 4097, .height = 4095},
+      {.width = 1, .height = 32768},
+      {.width = 32767, .height = 512},
+      {.width = 2048, .height = 2048, .bitCount = 32},
+      {.width = 3, .height = 5, .bitCount = 24},
+  };
+  for (const Header& h : fits) {
+    sbm::Picture p;
+    ASSERT_EQ(ReadBytes(MakeSbm(h, Bytes(5, 7)), p), sbm::ReadOutcome::kLoaded) << h.width << " x " << h.height;
+    EXPECT_EQ(p.imageSize, sbm::RowStride(h.width, h.bitCount) * static_cast<std::uint64_t>(h.height));
+    EXPECT_EQ(p.pixels[0], 7);
+  }
+}
+
 TEST(SbmReaderTest, RunLengthDataAreDecodedInPlaceAndTheirFaultsReported) {
   // Width 5: each row is coded in full and its end of line pads it to the stride of 8.
   const Bytes coded{5, 5, 0, 0, 0, 3, 1, 2, 3, 0, 2, 9, 0, 1};
