@@ -66,6 +66,19 @@ TEST_F(ProfileStoreTest, ReadsSignedThirtyTwoBitDecimalsOnly) {
   EXPECT_EQ(store.ReadInt("config", "a"), 12);
 }
 
+TEST_F(ProfileStoreTest, ASignIsFollowedByDigitsOnly) {
+  // "+-7" was read as -7: the plus was taken off and the rest parsed as a number.
+  WriteRaw("[Config]\nA=+-7\nB=++7\nC=-+7\nD=--7\nE=+\nF=-\nG=+0\nH=-0\n");
+  ProfileStore store(File());
+  for (const char* key : {"A", "B", "C", "D", "E", "F"}) EXPECT_FALSE(store.ReadInt("Config", key)) << key;
+  EXPECT_EQ(store.ReadInt("Config", "G"), 0);
+  EXPECT_EQ(store.ReadInt("Config", "H"), 0);
+  // Text already in memory is read by the same rules.
+  EXPECT_EQ(platform::ParseProfileInt("+-7"), std::nullopt);
+  EXPECT_EQ(platform::ParseProfileInt("+2147483647"), 2147483647);
+  EXPECT_EQ(platform::FindProfileString("[Config]\nA=+-7\n", "config", "a"), "+-7");
+}
+
 TEST_F(ProfileStoreTest, WritesCreateTheFolderAndKeepEverythingElse) {
   WriteRaw("# kept\n[Config]\nA=1\n\n[Other]\nX=9\n");
   ProfileStore store(File());

@@ -176,13 +176,9 @@ bool WriteAtomically(const std::filesystem::path& file, const std::string& conte
 
 }  // namespace
 
-ProfileStore::ProfileStore(std::filesystem::path file) : file_(std::move(file)) {}
-
-std::optional<std::string> ProfileStore::ReadString(std::string_view section, std::string_view key) const {
-  const std::optional<std::string> text = ReadWhole(file_);
-  if (!text) return std::nullopt;
+std::optional<std::string> FindProfileString(std::string_view text, std::string_view section, std::string_view key) {
   bool inSection = false;
-  for (const std::string& line : SplitLines(*text)) {
+  for (const std::string& line : SplitLines(std::string(text))) {
     if (auto name = SectionName(line)) {
       inSection = SameName(*name, section);
       continue;
@@ -193,15 +189,31 @@ std::optional<std::string> ProfileStore::ReadString(std::string_view section, st
   return std::nullopt;
 }
 
+std::optional<std::int32_t> ParseProfileInt(std::string_view text) {
+  // from_chars takes a minus but not a plus, so a plus is taken off first; what follows it
+  // must be digits, not a second sign.
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (!text.empty() && text.front() == '-') return std::nullopt;
+  }
+  std::int32_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+ProfileStore::ProfileStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+std::optional<std::string> ProfileStore::ReadString(std::string_view section, std::string_view key) const {
+  const std::optional<std::string> text = ReadWhole(file_);
+  if (!text) return std::nullopt;
+  return FindProfileString(*text, section, key);
+}
+
 std::optional<std::int32_t> ProfileStore::ReadInt(std::string_view section, std::string_view key) const {
   const auto text = ReadString(section, key);
-  if (!text || text->empty()) return std::nullopt;
-  std::string_view digits = *text;
-  if (digits.front() == '+') digits.remove_prefix(1);
-  std::int32_t value = 0;
-  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 10);
-  if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-  return value;
+  if (!text) return std::nullopt;
+  return ParseProfileInt(*text);
 }
 
 bool ProfileStore::WriteInt(std::string_view section, std::string_view key, std::int32_t value) {

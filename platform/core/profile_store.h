@@ -36,6 +36,12 @@ class ProfileStore {
   bool failureReported_ = false;
 };
 
+// What ReadString and ReadInt make of a settings file's text, for text already in memory:
+// the value of `key` in `section` (the first one, names compared without regard to case),
+// and the number a value's text stands for.
+std::optional<std::string> FindProfileString(std::string_view text, std::string_view section, std::string_view key);
+std::optional<std::int32_t> ParseProfileInt(std::string_view text);
+
 // $XDG_CONFIG_HOME/<company>/<application>.ini, with ~/.config when XDG_CONFIG_HOME is
 // unset or not absolute.
 std::filesystem::path ProfilePathFor(std::string_view company, std::string_view application);
