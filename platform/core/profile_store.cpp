@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -119,6 +120,32 @@ class FileLock {
   int fd_ = -1;
 };
 
+// The copy a write makes before renaming it over the file: ".<name>.<8 hex digits>" beside it.
+std::string CopyPrefix(const std::filesystem::path& file) { return "." + file.filename().string() + "."; }
+
+bool IsCopyName(const std::string& prefix, const std::string& name) {
+  if (name.size() != prefix.size() + 8 || name.compare(0, prefix.size(), prefix) != 0) return false;
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](unsigned char c) { return std::isxdigit(c) != 0; });
+}
+
+// A writer killed between making its copy and renaming it leaves the copy behind, and each
+// such crash would add one. Every writer holds a lock on its copy for as long as it works on
+// it, so a copy nobody holds is a leftover and goes.
+void RemoveLeftoverCopies(const std::filesystem::path& file) {
+  const std::string prefix = CopyPrefix(file);
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(file.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::filesystem::path& path = it->path();
+    if (!IsCopyName(prefix, path.filename().string())) continue;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    ::close(fd);
+  }
+}
+
 // Replaces `file` with `content` by renaming a finished copy over it, so a crash leaves the
 // old file or the new one, never a mix. The copy takes the old file's permissions (a new
 // file gets the usual ones under the umask).
@@ -130,8 +157,8 @@ bool WriteAtomically(const std::filesystem::path& file, const std::string& conte
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
-    temp = (file.parent_path() / ("." + file.filename().string() + suffix)).string();
+    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+    temp = (file.parent_path() / (CopyPrefix(file) + suffix)).string();
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
@@ -139,6 +166,8 @@ bool WriteAtomically(const std::filesystem::path& file, const std::string& conte
     *why = std::strerror(errno);
     return false;
   }
+  // Marks the copy as in use until it is renamed or this process ends, however it ends.
+  ::flock(fd, LOCK_EX | LOCK_NB);
   bool ok = true;
   if (existed) {
     ok = ::fchmod(fd, old.st_mode & 07777) == 0;
@@ -227,6 +256,7 @@ bool ProfileStore::WriteString(std::string_view section, std::string_view key, s
   if (!lock.Held()) return Failed("cannot lock it (" + std::string(std::strerror(errno)) + ")");
 
   const std::filesystem::path target = FollowLinks(file_);
+  RemoveLeftoverCopies(target);
   std::string why;
   const std::optional<std::string> text = ReadWhole(target, &why);
   if (!text) return Failed("cannot read it (" + why + ")");

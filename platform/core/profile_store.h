@@ -1,7 +1,8 @@
 // Settings file standing in for the per-user registry: an INI file of sections and integer
 // (or text) values. Every write re-reads the file under a lock, changes one value and
 // replaces the file atomically, so a crash never leaves half a file and two running copies
-// never lose each other's values.
+// never lose each other's values. The copy a killed write leaves beside the file is removed
+// by the next write.
 #pragma once
 
 #include <cstdint>
