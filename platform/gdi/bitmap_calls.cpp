@@ -10,19 +10,22 @@ using namespace gdi;
 
 namespace {
 
-// Combines a row of pixels into another, two pixels at a time (the rows need not be aligned).
+// Combines a row of pixels into another (the rows never overlap: a copy within one surface
+// reads from a scratch copy), four pixels at a time where the compiler can use vector
+// registers, then one at a time.
 template <typename Op>
 void CombineRow(std::uint32_t* out, const std::uint32_t* in, int n, Op op) {
+  using Four = std::uint32_t __attribute__((vector_size(16)));
   int i = 0;
-  for (; i + 2 <= n; i += 2) {
-    std::uint64_t a;
-    std::uint64_t b;
+  for (; i + 4 <= n; i += 4) {
+    Four a;
+    Four b;
     std::memcpy(&a, out + i, sizeof a);
     std::memcpy(&b, in + i, sizeof b);
     a = op(a, b);
     std::memcpy(out + i, &a, sizeof a);
   }
-  for (; i < n; ++i) out[i] = static_cast<std::uint32_t>(op(out[i], in[i]));
+  for (; i < n; ++i) out[i] = op(out[i], in[i]);
 }
 
 }  // namespace
@@ -109,8 +112,8 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
       const int n = x1 - x0;
       switch (rop) {
         case SRCCOPY: std::copy_n(in, n, out); break;
-        case SRCAND: CombineRow(out, in, n, [](std::uint64_t a, std::uint64_t b) { return a & b; }); break;
-        case SRCPAINT: CombineRow(out, in, n, [](std::uint64_t a, std::uint64_t b) { return a | b; }); break;
+        case SRCAND: CombineRow(out, in, n, [](auto a, auto b) { return a & b; }); break;
+        case SRCPAINT: CombineRow(out, in, n, [](auto a, auto b) { return a | b; }); break;
         default: break;
       }
     }

@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <unordered_map>
 #include <vector>
 
@@ -39,53 +40,64 @@ namespace {
 // Largest box an arc is drawn for; far beyond any window, and it keeps the work bounded.
 constexpr long long kMaxArcExtent = 1 << 16;
 
+// Writes one colour into a DC's pixels a row piece at a time, through the DC's clip. The
+// visible rectangles of the row written last are kept: pens stay on a row for a few pixels
+// and come back to it, so the clip region is searched once per row change, not per pixel.
 struct Plotter {
   DeviceContext& dc;
   std::uint32_t pixel;
   RECT touched{0, 0, 0, 0};
   bool any = false;
-  // Two rectangles of surface pixels known to be drawable: the pens plot close to where
-  // they plotted last, over two rows at a time, so most pixels pass without asking the clip
-  // region (whose bands are a single row on a round window).
-  RECT drawable[2] = {};
-  int older = 0;
+  // The visible region's rectangles on surface row `row`: [rowBegin, rowEnd).
+  int row = std::numeric_limits<int>::min();
+  const RECT* rowBegin = nullptr;
+  const RECT* rowEnd = nullptr;
 
-  bool Drawable(int sx, int sy) {
-    if (Contains(drawable[0], sx, sy) || Contains(drawable[1], sx, sy)) return true;
-    if (!dc.surface || !dc.surface->Contains(sx, sy)) return false;
-    RECT allowed{0, 0, dc.surface->width, dc.surface->height};
-    if (dc.visible) {
-      const RECT* r = dc.visible->RectAt(sx, sy);
-      if (!r) return false;
-      allowed = Intersect(allowed, *r);
-    }
-    drawable[older] = allowed;
-    older ^= 1;
-    return true;
-  }
-
-  void Plot(int x, int y) {
-    const int sx = x + dc.origin.x;
-    const int sy = y + dc.origin.y;
-    if (!Drawable(sx, sy)) return;
-    dc.surface->At(sx, sy) = pixel;
-    if (!any) {
-      touched = RECT{sx, sy, sx + 1, sy + 1};
-      any = true;
-    } else {
-      touched.left = std::min<LONG>(touched.left, sx);
-      touched.top = std::min<LONG>(touched.top, sy);
-      touched.right = std::max<LONG>(touched.right, sx + 1);
-      touched.bottom = std::max<LONG>(touched.bottom, sy + 1);
-    }
-  }
-
+  // Logical pixels [x0, x1) of row y.
   void Span(int x0, int x1, int y) {
-    for (int x = x0; x < x1; ++x) Plot(x, y);
+    if (!dc.surface) return;
+    const int sy = y + dc.origin.y;
+    if (sy < 0 || sy >= dc.surface->height) return;
+    const int sx0 = std::max(x0 + dc.origin.x, 0);
+    const int sx1 = std::min(x1 + dc.origin.x, dc.surface->width);
+    if (sx0 >= sx1) return;
+    if (!dc.visible) {
+      Fill(sx0, sx1, sy);
+      return;
+    }
+    if (sy != row) FindRow(sy);
+    for (const RECT* r = rowBegin; r != rowEnd && r->left < sx1; ++r) {
+      const int from = std::max<int>(sx0, r->left);
+      const int to = std::min<int>(sx1, r->right);
+      if (from < to) Fill(from, to, sy);
+    }
   }
+
+  void Plot(int x, int y) { Span(x, x + 1, y); }
 
   ~Plotter() {
     if (any) MarkDirty(dc, touched);
+  }
+
+ private:
+  void FindRow(int sy) {
+    const std::vector<RECT>& rects = dc.visible->Rects();
+    row = sy;
+    // The last band starting at or above the row, if the row lies within it.
+    auto after = std::upper_bound(rects.begin(), rects.end(), sy, [](int y, const RECT& r) { return y < r.top; });
+    rowBegin = rowEnd = nullptr;
+    if (after == rects.begin() || (after - 1)->bottom <= sy) return;
+    auto first = after - 1;
+    while (first != rects.begin() && (first - 1)->top == first->top) --first;
+    rowBegin = rects.data() + (first - rects.begin());
+    rowEnd = rects.data() + (after - rects.begin());
+  }
+
+  void Fill(int sx0, int sx1, int sy) {
+    std::fill(dc.surface->Row(sy) + sx0, dc.surface->Row(sy) + sx1, pixel);
+    const RECT piece{sx0, sy, sx1, sy + 1};
+    touched = any ? Union(touched, piece) : piece;
+    any = true;
   }
 };
 

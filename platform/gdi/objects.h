@@ -133,8 +133,13 @@ void ForEachDrawablePart(DeviceContext& dc, RECT area, Paint paint) {
     MarkDirty(dc, area);
     return;
   }
-  for (const RECT& v : dc.visible->Rects()) {
-    if (v.top >= area.bottom) break;  // the region is sorted by top
+  // The region is sorted by top, and its bands do not overlap: start at the first band that
+  // reaches the area, stop at the first below it.
+  const std::vector<RECT>& rects = dc.visible->Rects();
+  auto first = std::partition_point(rects.begin(), rects.end(), [&](const RECT& v) { return v.bottom <= area.top; });
+  for (auto it = first; it != rects.end(); ++it) {
+    const RECT& v = *it;
+    if (v.top >= area.bottom) break;
     const RECT part = Intersect(v, area);
     if (IsEmpty(part)) continue;
     paint(part);

@@ -68,6 +68,61 @@ void CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, Keep k
   }
 }
 
+// Appends bands to a rectangle list in the form every combination gives: a band directly
+// below one with the same spans stretches that one instead of starting its own.
+class BandBuilder {
+ public:
+  explicit BandBuilder(std::vector<RECT>& out) : out_(out) {}
+
+  // The band [y0, y1) with these spans (sorted, apart); bands come from the top down.
+  void Add(int y0, int y1, const std::vector<Span>& spans) {
+    if (spans.empty()) return;
+    if (!out_.empty() && previousBottom_ == y0 && SameAsPrevious(spans)) {
+      for (size_t i = previousStart_; i < out_.size(); ++i) out_[i].bottom = y1;
+    } else {
+      previousStart_ = out_.size();
+      for (const Span& s : spans) out_.push_back(RECT{s.first, y0, s.second, y1});
+    }
+    previousBottom_ = y1;
+  }
+
+ private:
+  bool SameAsPrevious(const std::vector<Span>& spans) const {
+    if (out_.size() - previousStart_ != spans.size()) return false;
+    for (size_t i = 0; i < spans.size(); ++i) {
+      const RECT& r = out_[previousStart_ + i];
+      if (r.left != spans[i].first || r.right != spans[i].second) return false;
+    }
+    return true;
+  }
+
+  std::vector<RECT>& out_;
+  size_t previousStart_ = 0;
+  LONG previousBottom_ = 0;
+};
+
+// The part of a region inside a rectangle, in combination form: clipping needs no walk over
+// both operands' edges, and clipping to a rectangle is what windows and updates mostly do.
+std::vector<RECT> ClipToRect(const std::vector<RECT>& rects, const RECT& clip) {
+  std::vector<RECT> out;
+  if (clip.left >= clip.right || clip.top >= clip.bottom) return out;
+  BandBuilder bands(out);
+  std::vector<Span> spans;
+  auto first = std::partition_point(rects.begin(), rects.end(), [&](const RECT& r) { return r.bottom <= clip.top; });
+  for (auto it = first; it != rects.end() && it->top < clip.bottom;) {
+    const LONG top = it->top;
+    const LONG bottom = it->bottom;
+    spans.clear();
+    for (; it != rects.end() && it->top == top; ++it) {
+      const LONG left = std::max(it->left, clip.left);
+      const LONG right = std::min(it->right, clip.right);
+      if (left < right) spans.emplace_back(left, right);
+    }
+    bands.Add(std::max(top, clip.top), std::min(bottom, clip.bottom), spans);
+  }
+  return out;
+}
+
 }  // namespace
 
 Region Region::FromRect(int left, int top, int right, int bottom) {
@@ -163,13 +218,48 @@ void Region::Offset(int dx, int dy) {
 }
 
 Region Region::Combine(const Region& a, const Region& b, Op op) {
+  // An operand that is one rectangle, or that stays clear of the other, leaves nothing to
+  // merge edge by edge: the answer is the other operand clipped, or kept, as it stands.
+  const RECT everything{std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::min(),
+                        std::numeric_limits<LONG>::max(), std::numeric_limits<LONG>::max()};
+  auto asIs = [&everything](const Region& r) {
+    Region out;
+    out.rects_ = ClipToRect(r.rects_, everything);
+    return out;
+  };
+  auto clipped = [](const Region& r, const RECT& clip) {
+    Region out;
+    out.rects_ = ClipToRect(r.rects_, clip);
+    return out;
+  };
+  auto apart = [](const Region& p, const Region& q) {
+    const RECT pb = p.Box();
+    const RECT qb = q.Box();
+    return pb.right <= qb.left || qb.right <= pb.left || pb.bottom <= qb.top || qb.bottom <= pb.top;
+  };
+  switch (op) {
+    case Op::And:
+      if (a.rects_.empty() || b.rects_.empty() || apart(a, b)) return Region();
+      if (a.rects_.size() == 1) return clipped(b, a.rects_.front());
+      if (b.rects_.size() == 1) return clipped(a, b.rects_.front());
+      break;
+    case Op::Diff:
+      if (a.rects_.empty()) return Region();
+      if (b.rects_.empty() || apart(a, b)) return asIs(a);
+      break;
+    case Op::Or:
+    case Op::Xor:
+      if (a.rects_.empty()) return asIs(b);
+      if (b.rects_.empty()) return asIs(a);
+      break;
+  }
+
   // Only rows inside both operands can survive an intersection, and only rows of the first
   // a difference: clipping a small update area by a round window looks at a few bands, not
   // at every row of the ellipse.
   LONG low = std::numeric_limits<LONG>::min();
   LONG high = std::numeric_limits<LONG>::max();
   if (op == Op::And || op == Op::Diff) {
-    if (a.rects_.empty() || (op == Op::And && b.rects_.empty())) return Region();
     low = a.rects_.front().top;
     high = a.rects_.back().bottom;
     if (op == Op::And) {
@@ -208,6 +298,7 @@ Region Region::Combine(const Region& a, const Region& b, Op op) {
   };
 
   Region out;
+  BandBuilder bands(out.rects_);
   auto firstBandReaching = [](const std::vector<RECT>& rects, LONG y) {
     return static_cast<size_t>(std::partition_point(rects.begin(), rects.end(), [y](const RECT& r) {
                                  return r.bottom <= y;
@@ -219,25 +310,13 @@ Region Region::Combine(const Region& a, const Region& b, Op op) {
   std::vector<Span> spansB;
   std::vector<Span> spans;
   std::vector<int> edges;
-  std::vector<Span> previous;
-  LONG previousBottom = 0;
-  size_t previousStart = 0;
   for (size_t k = 0; k + 1 < ys.size(); ++k) {
     const int y0 = ys[k];
     const int y1 = ys[k + 1];
     SpansAt(a.rects_, cursorA, y0, spansA);
     SpansAt(b.rects_, cursorB, y0, spansB);
     CombineSpans(spansA, spansB, keep, edges, spans);
-    if (spans.empty()) continue;
-    if (!out.rects_.empty() && previousBottom == y0 && spans == previous) {
-      // Same spans directly below the previous band: stretch that band instead.
-      for (size_t i = previousStart; i < out.rects_.size(); ++i) out.rects_[i].bottom = y1;
-    } else {
-      previousStart = out.rects_.size();
-      for (const Span& s : spans) out.rects_.push_back(RECT{s.first, y0, s.second, y1});
-      std::swap(previous, spans);
-    }
-    previousBottom = y1;
+    bands.Add(y0, y1, spans);
   }
   return out;
 }
