@@ -1,7 +1,7 @@
 // What a paint of the window costs: the real program on the headless backend, repainting its
-// whole window at each size step over darkness and over the desktop, against three plain
-// passes over the window's pixels; and the frame with its clock alone, as every paint and
-// every minute's clock refresh draws them.
+// whole window at each size step over darkness and over the desktop in every frame, against
+// three plain passes over the window's pixels; and the frame with its clock alone, as every
+// paint and every minute's clock refresh draws them.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -67,9 +67,17 @@ class RunningProgram {
 
 constexpr int kEdges[] = {100, 125, 150, 200, 275, 350};
 
+// A whole window repainted, as the sky's invalidations bring it: at each size step, over
+// darkness (background 1) or the desktop (2), square or round, log (1) or aluminium (0),
+// with or without bars; the clock always shown. Compare each with ThreePasses at its edge.
 void FullPaint(benchmark::State& state) {
   const int step = static_cast<int>(state.range(0));
-  RunningProgram program(step, static_cast<int>(state.range(1)));
+  const int background = static_cast<int>(state.range(1));
+  const int round = static_cast<int>(state.range(2));
+  const int log = static_cast<int>(state.range(3));
+  const int bars = static_cast<int>(state.range(4));
+  RunningProgram program(step, background,
+                         {{"CircleEdgeFlg", round}, {"EdgeKind", log ? 1 : 2}, {"EdgeClossFlg", bars ? 1 : 2}, {"ClockFlg", 1}});
   const HWND view = program.View();
   for (auto _ : state) {
     ::InvalidateRect(view, nullptr, FALSE);
@@ -78,7 +86,21 @@ void FullPaint(benchmark::State& state) {
   const int edge = kEdges[step - 1];
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * edge * edge * 4);
 }
-BENCHMARK(FullPaint)->ArgsProduct({{1, 2, 3, 4, 5, 6}, {1, 2}})->ArgNames({"step", "background"});
+BENCHMARK(FullPaint)
+    ->ArgsProduct({{1, 2, 3, 4, 5, 6}, {1, 2}, {0, 1}, {1, 0}, {1, 0}})
+    ->ArgNames({"step", "background", "round", "log", "bars"});
+
+// The same paint without the frame and clock: the sky's share of a full paint.
+void SkyPaint(benchmark::State& state) {
+  const int step = static_cast<int>(state.range(0));
+  RunningProgram program(step, static_cast<int>(state.range(1)), {{"EdgeFlg", 0}});
+  const HWND view = program.View();
+  for (auto _ : state) {
+    ::InvalidateRect(view, nullptr, FALSE);
+    platform::PumpPendingMessages();
+  }
+}
+BENCHMARK(SkyPaint)->ArgsProduct({{1, 6}, {1, 2}})->ArgNames({"step", "background"});
 
 // The frame and the clock drawn straight into the window at 350 pixels, as each paint draws
 // them after the sky: material (1 log, 0 aluminium), shape and bars.
