@@ -51,6 +51,7 @@ constexpr int PS_NULL = 5;
 constexpr int PS_INSIDEFRAME = 6;
 
 HGDIOBJ GetStockObject(int which);
+// A handle is never given out twice: once its object is deleted, the value names nothing.
 BOOL DeleteObject(HGDIOBJ obj);
 HBRUSH CreateSolidBrush(COLORREF color);
 HPEN CreatePen(int style, int width, COLORREF color);

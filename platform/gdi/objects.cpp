@@ -106,6 +106,7 @@ void ResetAll() {
   ResetPalettes();
   ReleaseFonts();  // faces, glyphs and the font configuration
   Tables& t = T();
+  // The handle numbers go on from where they were: a handle never names a second object.
   t.objects.clear();
   t.dcs.clear();
   t.stock.clear();

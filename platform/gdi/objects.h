@@ -92,7 +92,9 @@ struct DeviceContext {
   std::optional<RECT> dirty;
 };
 
-// Object table. Handles are numbers; lookups of stale or foreign handles fail safely.
+// Object table. Handles are numbers, each given out once for the life of the process (not
+// even a reset of the tables starts them again); lookups of stale or foreign handles fail
+// safely.
 HGDIOBJ AddObject(GdiObject object, bool stock = false);
 GdiObject* FindObject(HGDIOBJ handle);
 template <typename T>

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/gdi/ellipse_walk.h"
+#include "platform/gdi/rect.h"
 
 namespace gdi {
 namespace {
@@ -69,36 +70,48 @@ void CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, Keep k
 }
 
 // Appends bands to a rectangle list in the form every combination gives: a band directly
-// below one with the same spans stretches that one instead of starting its own.
+// below one with the same spans stretches that one instead of starting its own. A band is
+// written straight into the list between Begin and End, and taken back out if it only
+// repeats the one above.
 class BandBuilder {
  public:
   explicit BandBuilder(std::vector<RECT>& out) : out_(out) {}
 
-  // The band [y0, y1) with these spans (sorted, apart); bands come from the top down.
-  void Add(int y0, int y1, const std::vector<Span>& spans) {
-    if (spans.empty()) return;
-    if (!out_.empty() && previousBottom_ == y0 && SameAsPrevious(spans)) {
-      for (size_t i = previousStart_; i < out_.size(); ++i) out_[i].bottom = y1;
+  // Bands come from the top down; their spans from left to right, apart.
+  void Begin(LONG top, LONG bottom) {
+    top_ = top;
+    bottom_ = bottom;
+    start_ = out_.size();
+  }
+  void AddSpan(LONG left, LONG right) { out_.push_back(RECT{left, top_, right, bottom_}); }
+  void End() {
+    const size_t count = out_.size() - start_;
+    if (count == 0) return;  // an empty band: the next one does not touch the last
+    if (previousBottom_ == top_ && start_ - previousStart_ == count &&
+        std::equal(out_.begin() + static_cast<std::ptrdiff_t>(start_), out_.end(),
+                   out_.begin() + static_cast<std::ptrdiff_t>(previousStart_),
+                   [](const RECT& a, const RECT& b) { return a.left == b.left && a.right == b.right; })) {
+      out_.resize(start_);
+      for (size_t i = previousStart_; i < out_.size(); ++i) out_[i].bottom = bottom_;
     } else {
-      previousStart_ = out_.size();
-      for (const Span& s : spans) out_.push_back(RECT{s.first, y0, s.second, y1});
+      previousStart_ = start_;
     }
-    previousBottom_ = y1;
+    previousBottom_ = bottom_;
+  }
+
+  void Add(LONG top, LONG bottom, const std::vector<Span>& spans) {
+    Begin(top, bottom);
+    for (const Span& s : spans) AddSpan(s.first, s.second);
+    End();
   }
 
  private:
-  bool SameAsPrevious(const std::vector<Span>& spans) const {
-    if (out_.size() - previousStart_ != spans.size()) return false;
-    for (size_t i = 0; i < spans.size(); ++i) {
-      const RECT& r = out_[previousStart_ + i];
-      if (r.left != spans[i].first || r.right != spans[i].second) return false;
-    }
-    return true;
-  }
-
   std::vector<RECT>& out_;
+  LONG top_ = 0;
+  LONG bottom_ = 0;
+  size_t start_ = 0;
   size_t previousStart_ = 0;
-  LONG previousBottom_ = 0;
+  LONG previousBottom_ = std::numeric_limits<LONG>::min();
 };
 
 // The part of a region inside a rectangle, in combination form: clipping needs no walk over
@@ -106,19 +119,18 @@ class BandBuilder {
 std::vector<RECT> ClipToRect(const std::vector<RECT>& rects, const RECT& clip) {
   std::vector<RECT> out;
   if (clip.left >= clip.right || clip.top >= clip.bottom) return out;
+  out.reserve(rects.size());
   BandBuilder bands(out);
-  std::vector<Span> spans;
-  auto first = std::partition_point(rects.begin(), rects.end(), [&](const RECT& r) { return r.bottom <= clip.top; });
-  for (auto it = first; it != rects.end() && it->top < clip.bottom;) {
+  auto it = std::partition_point(rects.begin(), rects.end(), [&](const RECT& r) { return r.bottom <= clip.top; });
+  while (it != rects.end() && it->top < clip.bottom) {
     const LONG top = it->top;
-    const LONG bottom = it->bottom;
-    spans.clear();
+    bands.Begin(std::max(top, clip.top), std::min(it->bottom, clip.bottom));
     for (; it != rects.end() && it->top == top; ++it) {
       const LONG left = std::max(it->left, clip.left);
       const LONG right = std::min(it->right, clip.right);
-      if (left < right) spans.emplace_back(left, right);
+      if (left < right) bands.AddSpan(left, right);
     }
-    bands.Add(std::max(top, clip.top), std::min(bottom, clip.bottom), spans);
+    bands.End();
   }
   return out;
 }
@@ -129,7 +141,7 @@ Region Region::FromRect(int left, int top, int right, int bottom) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
   Region r;
-  if (left < right && top < bottom) r.rects_.push_back(RECT{left, top, right, bottom});
+  if (left < right && top < bottom) r.SetRects({RECT{left, top, right, bottom}});
   return r;
 }
 
@@ -158,25 +170,29 @@ Region Region::Ellipse(int left, int top, int right, int bottom) {
   });
   for (int i = 0; i < h / 2; ++i) inset[static_cast<size_t>(i)] = inset[static_cast<size_t>(b - i)];
 
-  Region r;
-  r.rects_.reserve(static_cast<size_t>(h));
+  std::vector<RECT> rows;
+  rows.reserve(static_cast<size_t>(h));
   for (int i = 0; i < h; ++i) {
     const int l = left + inset[static_cast<size_t>(i)];
     const int rr = right - inset[static_cast<size_t>(i)];
-    if (l < rr) r.rects_.push_back(RECT{l, top + i, rr, top + i + 1});
+    if (l < rr) rows.push_back(RECT{l, top + i, rr, top + i + 1});
   }
+  Region r;
+  r.SetRects(std::move(rows));
+  r.coalesced_ = false;  // one band a row, as created
   return r;
 }
 
-RECT Region::Box() const {
-  if (rects_.empty()) return RECT{};
-  RECT box = rects_.front();
+void Region::SetRects(std::vector<RECT> rects) {
+  rects_ = std::move(rects);
+  box_ = RECT{};
+  if (rects_.empty()) return;
+  box_ = rects_.front();
   for (const RECT& r : rects_) {
-    box.left = std::min(box.left, r.left);
-    box.right = std::max(box.right, r.right);
-    box.bottom = std::max(box.bottom, r.bottom);
+    box_.left = std::min(box_.left, r.left);
+    box_.right = std::max(box_.right, r.right);
   }
-  return box;
+  box_.bottom = rects_.back().bottom;
 }
 
 int Region::Complexity() const {
@@ -209,12 +225,8 @@ bool Region::IntersectsRect(const RECT& q) const {
 }
 
 void Region::Offset(int dx, int dy) {
-  for (RECT& r : rects_) {
-    r.left += dx;
-    r.right += dx;
-    r.top += dy;
-    r.bottom += dy;
-  }
+  for (RECT& r : rects_) r = gdi::Offset(r, dx, dy);
+  if (!rects_.empty()) box_ = gdi::Offset(box_, dx, dy);
 }
 
 Region Region::Combine(const Region& a, const Region& b, Op op) {
@@ -222,21 +234,15 @@ Region Region::Combine(const Region& a, const Region& b, Op op) {
   // merge edge by edge: the answer is the other operand clipped, or kept, as it stands.
   const RECT everything{std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::min(),
                         std::numeric_limits<LONG>::max(), std::numeric_limits<LONG>::max()};
-  auto asIs = [&everything](const Region& r) {
-    Region out;
-    out.rects_ = ClipToRect(r.rects_, everything);
-    return out;
-  };
   auto clipped = [](const Region& r, const RECT& clip) {
+    // A region in combination form that lies inside the clip is its own answer.
+    if (r.coalesced_ && Intersect(r.box_, clip) == r.box_) return r;
     Region out;
-    out.rects_ = ClipToRect(r.rects_, clip);
+    out.SetRects(ClipToRect(r.rects_, clip));
     return out;
   };
-  auto apart = [](const Region& p, const Region& q) {
-    const RECT pb = p.Box();
-    const RECT qb = q.Box();
-    return pb.right <= qb.left || qb.right <= pb.left || pb.bottom <= qb.top || qb.bottom <= pb.top;
-  };
+  auto asIs = [&](const Region& r) { return clipped(r, everything); };
+  auto apart = [](const Region& p, const Region& q) { return gdi::IsEmpty(Intersect(p.box_, q.box_)); };
   switch (op) {
     case Op::And:
       if (a.rects_.empty() || b.rects_.empty() || apart(a, b)) return Region();
@@ -297,8 +303,8 @@ Region Region::Combine(const Region& a, const Region& b, Op op) {
     return false;
   };
 
-  Region out;
-  BandBuilder bands(out.rects_);
+  std::vector<RECT> rects;
+  BandBuilder bands(rects);
   auto firstBandReaching = [](const std::vector<RECT>& rects, LONG y) {
     return static_cast<size_t>(std::partition_point(rects.begin(), rects.end(), [y](const RECT& r) {
                                  return r.bottom <= y;
@@ -318,6 +324,8 @@ Region Region::Combine(const Region& a, const Region& b, Op op) {
     CombineSpans(spansA, spansB, keep, edges, spans);
     bands.Add(y0, y1, spans);
   }
+  Region out;
+  out.SetRects(std::move(rects));
   return out;
 }
 

@@ -30,7 +30,7 @@ class Region {
   bool IsEmpty() const { return rects_.empty(); }
   const std::vector<RECT>& Rects() const { return rects_; }
   // Bounding box; all zero for an empty region.
-  RECT Box() const;
+  RECT Box() const { return box_; }
   int Complexity() const;
   bool Contains(int x, int y) const { return RectAt(x, y) != nullptr; }
   // The rectangle of the region that holds the pixel, or null when none does.
@@ -49,8 +49,14 @@ class Region {
  private:
   enum class Op { And, Or, Diff, Xor };
   static Region Combine(const Region& a, const Region& b, Op op);
+  // Takes the rectangles (in order, in bands) and works out their box.
+  void SetRects(std::vector<RECT> rects);
 
   std::vector<RECT> rects_;
+  RECT box_{};  // kept with the rectangles: clipping asks for it all the time
+  // In the form combinations give (touching bands with equal spans joined): every region but
+  // an elliptic one as created.
+  bool coalesced_ = true;
 };
 
 }  // namespace gdi
