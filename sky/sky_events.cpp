@@ -17,9 +17,12 @@ ClockRefresh ClockRefreshFor(int previousMinute, int hour, int minute, bool roun
 }
 
 SkyEvents EventsFor(int a, int satelliteLevel, int shootingStarLevel, bool flightUnderWay) {
+  // A level comes from the settings file as any 32-bit number: ten times it is taken in 64
+  // bits, where it cannot overflow.
+  const auto within = [a](int level) { return a != 0 && a <= 10LL * level; };
   SkyEvents e;
-  e.satellite = a != 0 && a <= 10 * satelliteLevel && !flightUnderWay;
-  e.shootingStar = a != 0 && a <= 10 * shootingStarLevel;
+  e.satellite = within(satelliteLevel) && !flightUnderWay;
+  e.shootingStar = within(shootingStarLevel);
   return e;
 }
 

@@ -2,6 +2,8 @@
 // minute repaints, and what one tick's number starts.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "sky/sky_events.h"
 
 namespace {
@@ -44,6 +46,20 @@ TEST(SkyEvents, OneNumberStartsBothEventsUpToTenTimesTheirLevels) {
   const sky::SkyEvents during = sky::EventsFor(5, 10, 10, true);
   EXPECT_FALSE(during.satellite);
   EXPECT_TRUE(during.shootingStar);
+}
+
+TEST(SkyEvents, LevelsAtTheEndsOfTheirRangeKeepTheirMeaning) {
+  // The settings file may hold any 32-bit level: the largest lets every number through, a
+  // negative one none, and ten times either is never taken in an int, where it overflows.
+  for (int a : {1, 50, 100}) {
+    const sky::SkyEvents most = sky::EventsFor(a, INT_MAX, INT_MAX, false);
+    EXPECT_TRUE(most.satellite) << a;
+    EXPECT_TRUE(most.shootingStar) << a;
+    const sky::SkyEvents least = sky::EventsFor(a, INT_MIN, INT_MIN, false);
+    EXPECT_FALSE(least.satellite) << a;
+    EXPECT_FALSE(least.shootingStar) << a;
+    EXPECT_FALSE(sky::EventsFor(a, -1, -214748365, false).shootingStar) << a;
+  }
 }
 
 }  // namespace
