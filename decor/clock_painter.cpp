@@ -4,6 +4,11 @@
 #include "decor/clock_painter.h"
 
 #include <algorithm>
+#include <array>
+#include <string>
+#include <utility>
+
+#include "decor/recorded_decoration.h"
 
 namespace decor {
 namespace {
@@ -24,7 +29,7 @@ void Line(CDC* dc, int x0, int y0, int x1, int y1) {
 
 }  // namespace
 
-ClockRectangles PaintClock(CDC* dc, const ClockStyle& style, const ClockReading& now, int w, int h) {
+ClockRectangles DrawClock(CDC* dc, const ClockStyle& style, const ClockReading& now, int w, int h) {
   ClockRectangles out;
   CFont* previousFont = dc->SelectObject(style.font);
   const int previousMode = dc->SetBkMode(TRANSPARENT);
@@ -86,6 +91,49 @@ ClockRectangles PaintClock(CDC* dc, const ClockStyle& style, const ClockReading&
   dc->SetBkMode(previousMode);
   dc->SetBkColor(previousBackground);
   return out;
+}
+
+namespace {
+
+// Everything the clock's pixels and rectangles depend on.
+struct ClockLook {
+  HGDIOBJ font;
+  std::array<HGDIOBJ, 6> platePens;
+  int colour;
+  bool round;
+  bool log;
+  int w;
+  int h;
+  int year;
+  int month;
+  int day;
+  std::string weekday;
+  int hour;
+  int minute;
+  bool operator==(const ClockLook&) const = default;
+};
+
+gdi::RecordingCache<ClockLook, ClockRectangles>& RecordedClocks() {
+  static gdi::RecordingCache<ClockLook, ClockRectangles> clocks;
+  return clocks;
+}
+
+}  // namespace
+
+ClockRectangles PaintClock(CDC* dc, const ClockStyle& style, const ClockReading& now, int w, int h) {
+  ClockLook look{style.font->m_hObject, {}, style.colour, style.round, style.log, w, h, now.year, now.month,
+                 now.day, now.weekday, now.hour, now.minute};
+  for (size_t i = 0; i < look.platePens.size(); ++i) look.platePens[i] = style.platePens[i].m_hObject;
+  const auto& recorded = RecordedClocks().Find(look, [&] {
+    ClockRectangles parts;
+    auto drawing = RecordDecoration(dc, w, h, [&](CDC* canvas) { parts = DrawClock(canvas, style, now, w, h); });
+    return gdi::RecordingCache<ClockLook, ClockRectangles>::Entry{look, std::move(drawing), parts};
+  });
+  if (!recorded.drawing) return DrawClock(dc, style, now, w, h);
+  recorded.drawing->Replay(dc->m_hDC);
+  // The drawing leaves the text colour at the clock's, and so does its replay.
+  dc->SetTextColor(ClockTextColour(style.colour));
+  return recorded.extra;
 }
 
 }  // namespace decor

@@ -25,7 +25,11 @@ struct ClockRectangles {
 };
 
 // Paints the clock for `now` on a w x h window and returns where its parts lie. The DC's
-// font, pen, background mode and colour are put back.
+// font, pen, background mode and colour are put back; its text colour is the clock's. The
+// clock is drawn once for each look and reading, and replayed after that.
 ClockRectangles PaintClock(CDC* dc, const ClockStyle& style, const ClockReading& now, int w, int h);
+
+// The clock drawn every time: what PaintClock records.
+ClockRectangles DrawClock(CDC* dc, const ClockStyle& style, const ClockReading& now, int w, int h);
 
 }  // namespace decor

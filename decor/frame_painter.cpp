@@ -1,7 +1,12 @@
 // The painted roof-window frames, log and aluminium, square and round, with or without
 // bars. Everything is drawn with the view's 2-pixel frame pens over the sky already on
-// screen; every paint also rebuilds the glass and pane regions that the frame leaves open.
+// screen, once for each look and replayed from the recording after that; every paint also
+// rebuilds the glass and pane regions that the frame leaves open.
 #include "decor/frame_painter.h"
+
+#include <array>
+
+#include "decor/recorded_decoration.h"
 
 namespace decor {
 namespace {
@@ -183,28 +188,47 @@ void AluminiumBar(CDC* dc, FramePencil& p, int w, int h) {
   dc->SetPixel(cx, cy + 3, kLatchWhite);
 }
 
+// Sets a region to a rectangle, making it first if there is none.
+void SetToRect(CRgn& region, const RECT& r) {
+  if (!region.m_hObject || !::SetRectRgn(region, r.left, r.top, r.right, r.bottom)) {
+    region.DeleteObject();
+    region.CreateRectRgnIndirect(&r);
+  }
+}
+
 void RebuildGlassRegions(Material material, bool round, bool bars, int w, int h, const GlassRegions& regions) {
   const RECT glass = GlassBox(material, round, w, h);
-  regions.glass->DeleteObject();
   if (round) {
+    regions.glass->DeleteObject();
     regions.glass->CreateEllipticRgnIndirect(&glass);
   } else {
-    regions.glass->CreateRectRgnIndirect(&glass);
+    SetToRect(*regions.glass, glass);
   }
   const std::array<RECT, 4> quadrants = QuadrantRects(material, round, bars, w, h);
-  for (size_t i = 0; i < 4; ++i) {
-    regions.quadrants[i].DeleteObject();
-    regions.quadrants[i].CreateRectRgnIndirect(&quadrants[i]);
-  }
+  for (size_t i = 0; i < 4; ++i) SetToRect(regions.quadrants[i], quadrants[i]);
   // In place: the satellite and the sky timer hold these very objects.
   for (size_t i = 0; i < 4; ++i) regions.panes[i].CombineRgn(regions.glass, &regions.quadrants[i], RGN_AND);
 }
 
+// Everything a frame's pixels depend on.
+struct FrameLook {
+  Material material;
+  int w;
+  int h;
+  bool round;
+  bool bars;
+  std::array<HGDIOBJ, kShades> pens;
+  bool operator==(const FrameLook&) const = default;
+};
+
+gdi::RecordingCache<FrameLook>& RecordedFrames() {
+  static gdi::RecordingCache<FrameLook> frames;
+  return frames;
+}
+
 }  // namespace
 
-void PaintFrame(CDC* dc, Material material, CPen* const* pens, int w, int h, bool round, bool bars,
-                const GlassRegions& regions) {
-  // The pencil puts the DC's own pen back last, after the regions.
+void DrawFrame(CDC* dc, Material material, CPen* const* pens, int w, int h, bool round, bool bars) {
   FramePencil pencil(dc, pens);
   if (material == Material::kLog) {
     if (round) {
@@ -220,6 +244,22 @@ void PaintFrame(CDC* dc, Material material, CPen* const* pens, int w, int h, boo
       SquareAluminiumBands(pencil, w, h);
     }
     if (bars) AluminiumBar(dc, pencil, w, h);
+  }
+}
+
+void PaintFrame(CDC* dc, Material material, CPen* const* pens, int w, int h, bool round, bool bars,
+                const GlassRegions& regions) {
+  FrameLook look{material, w, h, round, bars, {}};
+  for (int s = 0; s < kShades; ++s) look.pens[static_cast<size_t>(s)] = pens[s]->m_hObject;
+  const auto& recorded = RecordedFrames().Find(look, [&] {
+    return gdi::RecordingCache<FrameLook>::Entry{
+        look, RecordDecoration(dc, w, h, [&](CDC* canvas) { DrawFrame(canvas, material, pens, w, h, round, bars); }),
+        {}};
+  });
+  if (recorded.drawing) {
+    recorded.drawing->Replay(dc->m_hDC);
+  } else {
+    DrawFrame(dc, material, pens, w, h, round, bars);
   }
   RebuildGlassRegions(material, round, bars, w, h, regions);
 }

@@ -18,8 +18,13 @@ struct GlassRegions {
 
 // Paints the frame of `material` on a w x h window with the material's seven 2-pixel pens
 // (lightest first) over what is on the window, the bars when asked, then rebuilds the glass
-// regions; the DC's own pen is put back last.
+// regions. The frame is drawn once for each look (material, size, shape, bars, pens) and
+// replayed after that. The DC's own pen stays selected.
 void PaintFrame(CDC* dc, Material material, CPen* const* pens, int w, int h, bool round, bool bars,
                 const GlassRegions& regions);
+
+// The frame's strokes themselves, drawn every time: what PaintFrame records. The DC's own
+// pen is put back.
+void DrawFrame(CDC* dc, Material material, CPen* const* pens, int w, int h, bool round, bool bars);
 
 }  // namespace decor
