@@ -1,9 +1,14 @@
 // The view's creation, which makes every drawing resource it keeps for its life, and its
-// paint: background and sky composed off screen, then what lies over them.
+// paint: background and sky composed off screen (once for each look, then replayed), then
+// what lies over them.
+#include <utility>
+#include <variant>
+
 #include "app/my_app.h"
 #include "document/my_doc.h"
 #include "document/settings.h"
 #include "image/dib.h"
+#include "platform/gdi/recorded_drawing.h"
 #include "res/resource.h"
 #include "view/my_view.h"
 
@@ -98,54 +103,105 @@ void CMyView::OnDraw(CDC* dc) {
   DrawSatellite(dc);
 }
 
+namespace {
+
+// Background and stars on a w x h image that already holds black: the desktop copy with the
+// mask cut into it and the stars added, or the star map itself.
+void ComposeOnto(CMyView& view, CDC* image, int w, int h) {
+  const CPoint origin = view.m_ptSkyOrigin;
+  switch (view.GetDocument()->BkMode) {
+    case settings::kBackgroundDesktop: {
+      CWnd* desktop = CWnd::FromHandle(::GetDesktopWindow());
+      CDC* desktopDc = desktop->GetDC();
+      CDC copy;
+      copy.CreateCompatibleDC(desktopDc);
+      CBitmap* previousCopy = copy.SelectObject(view.m_pDesktopBitmap);
+      desktop->ReleaseDC(desktopDc);
+      image->BitBlt(0, 0, w, h, &copy, 0, 0, SRCCOPY);
+      copy.SelectObject(previousCopy);
+      copy.DeleteDC();
+      view.m_pSkyMapSh->Realize(image, FALSE);
+      view.m_pSkyMapSh->Draw(image, 0, 0, origin.x, origin.y, w, h, SRCAND);
+      view.m_pSkyMapHi->Realize(image, FALSE);
+      view.m_pSkyMapHi->Draw(image, 0, 0, origin.x, origin.y, w, h, SRCPAINT);
+      break;
+    }
+    case settings::kBackgroundDarkness:
+      // Darkness: the star map itself, black between the stars.
+      view.m_pSkyMapHi->Realize(image, FALSE);
+      view.m_pSkyMapHi->Draw(image, 0, 0, origin.x, origin.y, w, h, SRCCOPY);
+      break;
+    default:
+      break;
+  }
+}
+
+// Everything a composed sky without a shooting star depends on. The desktop copy and the
+// maps are never drawn on once made: a new capture, or a map read again, is a new bitmap
+// under a new handle.
+struct SkyLook {
+  int background;
+  int w;
+  int h;
+  POINT origin;
+  HGDIOBJ desktop;
+  HBITMAP stars;
+  HBITMAP mask;
+  bool operator==(const SkyLook&) const = default;
+};
+
+// Two: the window goes back and forth between two sizes or backgrounds at most as often as
+// it is painted.
+gdi::RecordingCache<SkyLook, std::monostate, 2>& RecordedSkies() {
+  static gdi::RecordingCache<SkyLook, std::monostate, 2> skies;
+  return skies;
+}
+
+}  // namespace
+
 void CMyView::ComposeSky(CDC* dc) {
   CRect client;
   MainWindow()->GetClientRect(&client);
   const int w = client.Width();
   const int h = client.Height();
+  m_ptSkyOrigin = ComputeSkyOrigin();
+
+  // The same sky as the paint before comes from its recording, in one transfer. Not with a
+  // shooting star, which is in one paint only, nor on a display of 256 colours, where the
+  // maps' palettes are realised as the sky is composed.
+  if (m_bStarPending != 1 && dc->GetDeviceCaps(BITSPIXEL) != 8) {
+    const SkyLook look{GetDocument()->BkMode, w, h, m_ptSkyOrigin, m_pDesktopBitmap->m_hObject,
+                       m_pSkyMapHi->m_hBitmap, m_pSkyMapSh->m_hBitmap};
+    const auto& sky = RecordedSkies().Find(look, [&] {
+      auto drawing = gdi::RecordedDrawing::Record(dc->m_hDC, RECT{0, 0, w, h}, [&](HDC hdc) {
+        // The recording's canvas starts as a new bitmap does: black.
+        CDC image;
+        image.Attach(hdc);
+        const CRect all(0, 0, w, h);
+        image.FillSolidRect(&all, RGB(0, 0, 0));
+        ComposeOnto(*this, &image, w, h);
+        image.Detach();
+      });
+      return gdi::RecordingCache<SkyLook, std::monostate, 2>::Entry{look, std::move(drawing), {}};
+    });
+    if (sky.drawing) {
+      sky.drawing->Replay(dc->m_hDC);
+      return;
+    }
+  }
 
   CDC image;
   image.CreateCompatibleDC(dc);
   CBitmap bitmap;
   bitmap.CreateCompatibleBitmap(dc, w, h);
   CBitmap* previous = image.SelectObject(&bitmap);
-
-  m_ptSkyOrigin = ComputeSkyOrigin();
-  const CPoint origin = m_ptSkyOrigin;
-  switch (GetDocument()->BkMode) {
-    case settings::kBackgroundDesktop: {
-      // The desktop behind the window, the mask cut into it, the stars added.
-      CWnd* desktop = CWnd::FromHandle(::GetDesktopWindow());
-      CDC* desktopDc = desktop->GetDC();
-      CDC copy;
-      copy.CreateCompatibleDC(desktopDc);
-      CBitmap* previousCopy = copy.SelectObject(m_pDesktopBitmap);
-      desktop->ReleaseDC(desktopDc);
-      image.BitBlt(0, 0, w, h, &copy, 0, 0, SRCCOPY);
-      copy.SelectObject(previousCopy);
-      copy.DeleteDC();
-      m_pSkyMapSh->Realize(&image, FALSE);
-      m_pSkyMapSh->Draw(&image, 0, 0, origin.x, origin.y, w, h, SRCAND);
-      m_pSkyMapHi->Realize(&image, FALSE);
-      m_pSkyMapHi->Draw(&image, 0, 0, origin.x, origin.y, w, h, SRCPAINT);
-      break;
-    }
-    case settings::kBackgroundDarkness:
-      // Darkness: the star map itself, black between the stars.
-      m_pSkyMapHi->Realize(&image, FALSE);
-      m_pSkyMapHi->Draw(&image, 0, 0, origin.x, origin.y, w, h, SRCCOPY);
-      break;
-    default:
-      break;
-  }
-
+  ComposeOnto(*this, &image, w, h);
   if (m_bStarPending == 1) {
     DrawShootingStar(&image);
     // The glass is asked to repaint at once, so the star is in this paint only.
     ScheduleShootingStar(FALSE);
     m_bStarPending = 0;
   }
-
   dc->BitBlt(0, 0, w, h, &image, 0, 0, SRCCOPY);
   image.SelectObject(previous);
   bitmap.DeleteObject();
