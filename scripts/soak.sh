@@ -448,10 +448,11 @@ while [ $SECONDS -lt "$end_at" ]; do
     check_alive || { alive=0; break; }
     drive
   done
-  [ "$alive" -eq 1 ] || break
-  sample_rss
-  end_program
-  [ ${#failures[@]} -eq 0 ] || break
+  # A failure is noted and the soak goes on with the next run, so that one soak shows all.
+  if [ "$alive" -eq 1 ]; then
+    sample_rss
+    end_program
+  fi
 done
 
 echo "== Soak over after $((SECONDS - soak_started)) s: $run runs, $runs_ended ended when asked, $inputs xdotool inputs"
