@@ -45,6 +45,24 @@ class Canvas {
   std::shared_ptr<Surface> surface_;
 };
 
+// Copies a few pixels, four at a time, the last four overlapping the ones before: the pieces
+// of a frame or a row of a small window are too short to be worth a call to memcpy, and a
+// loop for the remainder would cost more than it copies.
+void CopyPixels(std::uint32_t* out, const std::uint32_t* in, int n) {
+  using Four = std::uint32_t __attribute__((vector_size(16)));
+  auto copyFour = [&](int at) {
+    Four v;
+    std::memcpy(&v, in + at, sizeof v);
+    std::memcpy(out + at, &v, sizeof v);
+  };
+  if (n < 4) {
+    for (int i = 0; i < n; ++i) out[i] = in[i];
+    return;
+  }
+  for (int i = 0; i + 4 < n; i += 4) copyFour(i);
+  copyFour(n - 4);
+}
+
 }  // namespace
 
 std::optional<RecordedDrawing> RecordedDrawing::Record(HDC reference, const RECT& bounds,
@@ -63,6 +81,7 @@ std::optional<RecordedDrawing> RecordedDrawing::Record(HDC reference, const RECT
   for (int y = 0; y < black.height; ++y) {
     const std::uint32_t* b = black.Row(y);
     const std::uint32_t* w = white.Row(y);
+    const auto rowBegin = static_cast<std::uint32_t>(out.runs_.size());
     for (int x = 0; x < black.width;) {
       if (untouched(b[x], w[x])) {
         ++x;
@@ -74,66 +93,57 @@ std::optional<RecordedDrawing> RecordedDrawing::Record(HDC reference, const RECT
         if (b[x] != w[x]) return std::nullopt;  // what it set depends on what was there
         out.pixels_.push_back(b[x]);
       }
-      out.runs_.push_back(Run{y + static_cast<int>(bounds.top), left + static_cast<int>(bounds.left),
-                              x + static_cast<int>(bounds.left), first});
+      out.runs_.push_back(Run{left + static_cast<int>(bounds.left), x + static_cast<int>(bounds.left), first});
     }
+    const auto rowEnd = static_cast<std::uint32_t>(out.runs_.size());
+    if (rowEnd > rowBegin) out.rows_.push_back(Row{y + static_cast<int>(bounds.top), rowBegin, rowEnd});
   }
   return out;
 }
 
 void RecordedDrawing::Replay(HDC hdc) const {
   DeviceContext* dc = FindDC(hdc);
-  if (!dc || !dc->surface || runs_.empty()) return;
+  if (!dc || !dc->surface || rows_.empty()) return;
   Surface& surface = *dc->surface;
-  const RECT surfaceRect{0, 0, surface.width, surface.height};
-  // What was copied, reported as drawn at the end.
-  int touchedLeft = surface.width;
-  int touchedRight = 0;
-  int touchedTop = surface.height;
-  int touchedBottom = 0;
-  auto copy = [&](const Run& run, int sy, int from, int to) {
-    // Surface columns [from, to) of the run, already inside the surface and the clip. Most
-    // pieces of a frame are a few pixels: those are not worth a call to memcpy.
-    const std::uint32_t* in = pixels_.data() + run.first + (from - (run.left + dc->origin.x));
-    std::uint32_t* out = surface.Row(sy) + from;
-    const int n = to - from;
-    if (n <= 8) {
-      for (int i = 0; i < n; ++i) out[i] = in[i];
-    } else {
-      std::memcpy(out, in, sizeof(std::uint32_t) * static_cast<size_t>(n));
-    }
-    touchedLeft = std::min(touchedLeft, from);
-    touchedRight = std::max(touchedRight, to);
-    touchedTop = std::min(touchedTop, sy);
-    touchedBottom = sy + 1;
-  };
-
-  // Only the runs on rows the DC can draw on: a repaint of a few pixels looks at a few rows.
-  RECT reach = surfaceRect;
+  // Only the rows the DC can draw on: a repaint of a few pixels looks at a few rows.
+  RECT reach{0, 0, surface.width, surface.height};
   if (dc->visible) reach = Intersect(reach, dc->visible->Box());
   if (gdi::IsEmpty(reach)) return;
   const POINT origin = dc->origin;
-  auto run = std::partition_point(runs_.begin(), runs_.end(), [&](const Run& r) { return r.y + origin.y < reach.top; });
+  auto row = std::partition_point(rows_.begin(), rows_.end(), [&](const Row& r) { return r.y + origin.y < reach.top; });
 
+  // What was copied, reported as drawn at the end.
+  int touchedLeft = reach.right;
+  int touchedRight = reach.left;
+  int touchedTop = reach.bottom;
+  int touchedBottom = reach.top;
   // Row by row: the clip region's band for the row (it only moves down), then each of its
   // rectangles against the row's runs, both from left to right.
   const RECT* band = dc->visible ? dc->visible->Rects().data() : &reach;
   const RECT* const bandsEnd = dc->visible ? band + dc->visible->Rects().size() : &reach + 1;
-  while (run != runs_.end() && run->y + origin.y < reach.bottom) {
-    const int sy = run->y + origin.y;
-    auto rowEnd = run;
-    while (rowEnd != runs_.end() && rowEnd->y == run->y) ++rowEnd;
-    while (band != bandsEnd && band->bottom <= sy) ++band;
-    for (const RECT* part = band; part != bandsEnd && part->top <= sy && part->top == band->top; ++part) {
+  for (; row != rows_.end() && row->y + origin.y < reach.bottom; ++row) {
+    const int sy = row->y + origin.y;
+    if (band != bandsEnd && band->bottom <= sy && ++band != bandsEnd && band->bottom <= sy) {
+      // Not the next band either: a sparse drawing skips rows, so search.
+      band = std::partition_point(band, bandsEnd, [sy](const RECT& r) { return r.bottom <= sy; });
+    }
+    if (band == bandsEnd || band->top > sy) continue;
+    std::uint32_t* const out = surface.Row(sy);
+    const Run* const runsEnd = runs_.data() + row->end;
+    for (const RECT* part = band; part != bandsEnd && part->top == band->top; ++part) {
       const int left = std::max<int>(part->left, reach.left);
       const int right = std::min<int>(part->right, reach.right);
-      for (auto r = run; r != rowEnd && r->left + origin.x < right; ++r) {
+      for (const Run* r = runs_.data() + row->begin; r != runsEnd && r->left + origin.x < right; ++r) {
         const int from = std::max<int>(r->left + origin.x, left);
         const int to = std::min<int>(r->right + origin.x, right);
-        if (from < to) copy(*r, sy, from, to);
+        if (from >= to) continue;
+        CopyPixels(out + from, pixels_.data() + r->first + (from - (r->left + origin.x)), to - from);
+        touchedLeft = std::min(touchedLeft, from);
+        touchedRight = std::max(touchedRight, to);
+        touchedTop = std::min(touchedTop, sy);
+        touchedBottom = sy + 1;
       }
     }
-    run = rowEnd;
   }
   if (touchedTop < touchedBottom) MarkDirty(*dc, RECT{touchedLeft, touchedTop, touchedRight, touchedBottom});
 }

@@ -31,17 +31,23 @@ class RecordedDrawing {
   // there, and reports them drawn.
   void Replay(HDC hdc) const;
 
-  bool IsEmpty() const { return runs_.empty(); }
+  bool IsEmpty() const { return rows_.empty(); }
 
  private:
-  // Pixels [left, right) of row y (logical coordinates), their values from pixels_[first].
+  // Pixels [left, right) of a row (logical coordinates), their values from pixels_[first].
   struct Run {
-    int y;
     int left;
     int right;
-    size_t first;
+    std::size_t first;
   };
-  std::vector<Run> runs_;  // by row, then from left to right
+  // The runs of row y: runs_[begin, end), from left to right.
+  struct Row {
+    int y;
+    std::uint32_t begin;
+    std::uint32_t end;
+  };
+  std::vector<Row> rows_;  // from the top down, only rows with something set
+  std::vector<Run> runs_;
   std::vector<std::uint32_t> pixels_;
 };
 

@@ -87,16 +87,26 @@ class BandBuilder {
   void End() {
     const size_t count = out_.size() - start_;
     if (count == 0) return;  // an empty band: the next one does not touch the last
-    if (previousBottom_ == top_ && start_ - previousStart_ == count &&
-        std::equal(out_.begin() + static_cast<std::ptrdiff_t>(start_), out_.end(),
-                   out_.begin() + static_cast<std::ptrdiff_t>(previousStart_),
-                   [](const RECT& a, const RECT& b) { return a.left == b.left && a.right == b.right; })) {
+    if (previousBottom_ == top_ && start_ - previousStart_ == count && SameSpans(previousStart_, start_, count)) {
       out_.resize(start_);
       for (size_t i = previousStart_; i < out_.size(); ++i) out_[i].bottom = bottom_;
     } else {
       previousStart_ = start_;
     }
     previousBottom_ = bottom_;
+  }
+
+  // A band of one span: the only kind elliptic regions have, and clipping a round window
+  // meets one at every row.
+  void AddBandOfOneSpan(LONG top, LONG bottom, LONG left, LONG right) {
+    if (previousBottom_ == top && out_.size() - previousStart_ == 1 && out_.back().left == left &&
+        out_.back().right == right) {
+      out_.back().bottom = bottom;
+    } else {
+      previousStart_ = out_.size();
+      out_.push_back(RECT{left, top, right, bottom});
+    }
+    previousBottom_ = bottom;
   }
 
   void Add(LONG top, LONG bottom, const std::vector<Span>& spans) {
@@ -106,6 +116,13 @@ class BandBuilder {
   }
 
  private:
+  bool SameSpans(size_t a, size_t b, size_t count) const {
+    for (size_t i = 0; i < count; ++i) {
+      if (out_[a + i].left != out_[b + i].left || out_[a + i].right != out_[b + i].right) return false;
+    }
+    return true;
+  }
+
   std::vector<RECT>& out_;
   LONG top_ = 0;
   LONG bottom_ = 0;
@@ -124,6 +141,13 @@ std::vector<RECT> ClipToRect(const std::vector<RECT>& rects, const RECT& clip) {
   auto it = std::partition_point(rects.begin(), rects.end(), [&](const RECT& r) { return r.bottom <= clip.top; });
   while (it != rects.end() && it->top < clip.bottom) {
     const LONG top = it->top;
+    if (it + 1 == rects.end() || (it + 1)->top != top) {
+      const LONG left = std::max(it->left, clip.left);
+      const LONG right = std::min(it->right, clip.right);
+      if (left < right) bands.AddBandOfOneSpan(std::max(top, clip.top), std::min(it->bottom, clip.bottom), left, right);
+      ++it;
+      continue;
+    }
     bands.Begin(std::max(top, clip.top), std::min(it->bottom, clip.bottom));
     for (; it != rects.end() && it->top == top; ++it) {
       const LONG left = std::max(it->left, clip.left);
