@@ -5,6 +5,7 @@
 #include "decor/frame_painter.h"
 
 #include <array>
+#include <optional>
 
 #include "decor/recorded_decoration.h"
 
@@ -261,7 +262,30 @@ void PaintFrame(CDC* dc, Material material, CPen* const* pens, int w, int h, boo
   } else {
     DrawFrame(dc, material, pens, w, h, round, bars);
   }
+
+  // The regions are this painter's to write: while the look and the region objects stay the
+  // same, they still hold what the last paint made.
+  struct GlassState {
+    Material material;
+    int w;
+    int h;
+    bool round;
+    bool bars;
+    std::array<HGDIOBJ, 9> objects;
+    bool operator==(const GlassState&) const = default;
+  };
+  static std::optional<GlassState> built;
+  auto stateNow = [&] {
+    GlassState state{material, w, h, round, bars, {regions.glass->m_hObject}};
+    for (size_t i = 0; i < 4; ++i) {
+      state.objects[1 + i] = regions.quadrants[i].m_hObject;
+      state.objects[5 + i] = regions.panes[i].m_hObject;
+    }
+    return state;
+  };
+  if (built && *built == stateNow()) return;
   RebuildGlassRegions(material, round, bars, w, h, regions);
+  built = stateNow();
 }
 
 }  // namespace decor

@@ -17,9 +17,10 @@ struct GlassRegions {
 };
 
 // Paints the frame of `material` on a w x h window with the material's seven 2-pixel pens
-// (lightest first) over what is on the window, the bars when asked, then rebuilds the glass
-// regions. The frame is drawn once for each look (material, size, shape, bars, pens) and
-// replayed after that. The DC's own pen stays selected.
+// (lightest first) over what is on the window, the bars when asked, then brings the glass
+// regions up to date: they are rebuilt for a new look or new region objects, and no one but
+// this painter writes them. The frame is drawn once for each look (material, size, shape,
+// bars, pens) and replayed after that. The DC's own pen stays selected.
 void PaintFrame(CDC* dc, Material material, CPen* const* pens, int w, int h, bool round, bool bars,
                 const GlassRegions& regions);
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "decor/clock_painter.h"
+#include "decor/frame_geometry.h"
 #include "decor/frame_painter.h"
 #include "platform/backend/headless/headless_backend.h"
 #include "platform/framework/afxwin.h"
@@ -150,12 +151,31 @@ TEST_F(DecorRecordingTest, ALookComingBackAmongOthersIsStillItself) {
   const Look looks[] = {{Material::kLog, 150, true, true},        {Material::kLog, 150, false, true},
                         {Material::kAluminium, 150, true, true},  {Material::kLog, 150, true, false},
                         {Material::kLog, 200, true, true},        {Material::kAluminium, 125, false, false}};
+  // The glass and the panes the look leaves: the glass box (an ellipse when round) cut into
+  // the look's quadrants.
+  auto regionsWrong = [&](const Look& l) {
+    const RECT box = decor::GlassBox(l.m, l.round, l.w, l.w);
+    const Region glass = l.round ? Region::Ellipse(box.left, box.top, box.right, box.bottom)
+                                 : Region::FromRect(box.left, box.top, box.right, box.bottom);
+    const std::array<RECT, 4> quadrants = decor::QuadrantRects(l.m, l.round, l.bars, l.w, l.w);
+    int wrong = gdi::Find<gdi::RegionObject>(glass_.m_hObject)->region != glass;
+    for (size_t i = 0; i < 4; ++i) {
+      const RECT& q = quadrants[i];
+      wrong += gdi::Find<gdi::RegionObject>(panes_[i].m_hObject)->region !=
+               Region::And(glass, Region::FromRect(q.left, q.top, q.right, q.bottom));
+    }
+    return wrong;
+  };
   // Round and round, more looks than the recordings kept, and back and forth.
   for (int pass = 0; pass < 3; ++pass) {
-    for (const Look& l : looks) EXPECT_EQ(FrameDifferences(l.m, l.w, l.round, l.bars, std::nullopt), 0) << pass;
-    for (int i : {0, 1, 0, 1, 5, 0}) {
+    for (const Look& l : looks) {
+      EXPECT_EQ(FrameDifferences(l.m, l.w, l.round, l.bars, std::nullopt), 0) << pass;
+      EXPECT_EQ(regionsWrong(l), 0) << pass;
+    }
+    for (int i : {0, 1, 0, 0, 1, 5, 0}) {
       const Look& l = looks[i];
       EXPECT_EQ(FrameDifferences(l.m, l.w, l.round, l.bars, std::nullopt), 0) << pass << " " << i;
+      EXPECT_EQ(regionsWrong(l), 0) << pass << " " << i;
     }
   }
 }
