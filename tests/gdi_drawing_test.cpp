@@ -1,6 +1,7 @@
 // Pixel rules of lines, arcs and rectangles, stated case by case.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <string>
 #include <utility>
@@ -183,6 +184,31 @@ TEST_F(DrawingTest, DegenerateAndHugeBoxesAreHarmless) {
   // Far off the bitmap: nothing drawn, nothing broken.
   MoveToEx(dc, -100000, -5, nullptr);
   EXPECT_TRUE(LineTo(dc, 100000, 500));
+}
+
+TEST_F(DrawingTest, PixelsAtTheEndsOfTheCoordinateRangeAreLeftOutWithoutOverflowing) {
+  // A line's first pixel at the largest coordinate, and a DC whose logical origin lies far
+  // inside its surface (as a recording's or a child window's does): the surface position and
+  // the pixel after the last are past the 32-bit range, and must be left out, not wrapped
+  // round onto the bitmap.
+  constexpr int kMax = std::numeric_limits<int>::max();
+  constexpr int kMin = std::numeric_limits<int>::min();
+  for (const int width : {1, 2}) {
+    Clear();
+    UsePen(PS_SOLID, width);
+    MoveToEx(dc, kMax, 3, nullptr);
+    EXPECT_TRUE(LineTo(dc, kMax - 4, 3));
+    MoveToEx(dc, 3, kMax, nullptr);
+    EXPECT_TRUE(LineTo(dc, 3, kMax - 4));
+    gdi::FindDC(dc)->origin = POINT{20, 20};
+    MoveToEx(dc, kMax - 2, kMax - 2, nullptr);
+    EXPECT_TRUE(LineTo(dc, kMax - 6, kMax - 6));
+    gdi::FindDC(dc)->origin = POINT{-20, -20};
+    MoveToEx(dc, kMin + 2, kMin + 2, nullptr);
+    EXPECT_TRUE(LineTo(dc, kMin + 6, kMin + 6));
+    gdi::FindDC(dc)->origin = POINT{0, 0};
+    EXPECT_TRUE(Lit().empty()) << "pen width " << width;
+  }
 }
 
 TEST_F(DrawingTest, RectanglesOutlineWithThePenAndFillWithTheBrush) {

@@ -53,13 +53,15 @@ struct Plotter {
   const RECT* rowBegin = nullptr;
   const RECT* rowEnd = nullptr;
 
-  // Logical pixels [x0, x1) of row y.
-  void Span(int x0, int x1, int y) {
+  // Logical pixels [x0, x1) of row y; far-off coordinates are taken as they are, without
+  // overflowing on the way to the surface.
+  void Span(long long x0, long long x1, long long y) {
     if (!dc.surface) return;
-    const int sy = y + dc.origin.y;
-    if (sy < 0 || sy >= dc.surface->height) return;
-    const int sx0 = std::max(x0 + dc.origin.x, 0);
-    const int sx1 = std::min(x1 + dc.origin.x, dc.surface->width);
+    const long long rowInSurface = y + dc.origin.y;
+    if (rowInSurface < 0 || rowInSurface >= dc.surface->height) return;
+    const int sy = static_cast<int>(rowInSurface);
+    const int sx0 = static_cast<int>(std::max<long long>(x0 + dc.origin.x, 0));
+    const int sx1 = static_cast<int>(std::min<long long>(x1 + dc.origin.x, dc.surface->width));
     if (sx0 >= sx1) return;
     if (!dc.visible) {
       Fill(sx0, sx1, sy);
@@ -73,7 +75,7 @@ struct Plotter {
     }
   }
 
-  void Plot(int x, int y) { Span(x, x + 1, y); }
+  void Plot(int x, int y) { Span(x, static_cast<long long>(x) + 1, y); }
 
   ~Plotter() {
     if (any) MarkDirty(dc, touched);
@@ -291,7 +293,8 @@ RECT DrawableBounds(const DeviceContext& dc) {
 // points' box; a stroke that far from the drawable area cannot touch it. Clipped repaints
 // (a satellite's few pixels, a clock's minutes) skip nearly all of a frame this way.
 bool StrokeMayShow(const RECT& drawable, POINT a, POINT b, int width) {
-  const int reach = width + 1;
+  // In 64 bits: a point near the ends of the coordinate range is as far off as it looks.
+  const long long reach = static_cast<long long>(width) + 1;
   return std::min(a.x, b.x) - reach < drawable.right && std::max(a.x, b.x) + reach >= drawable.left &&
          std::min(a.y, b.y) - reach < drawable.bottom && std::max(a.y, b.y) + reach >= drawable.top;
 }
