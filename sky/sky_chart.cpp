@@ -1,8 +1,11 @@
 #include "sky/sky_chart.h"
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
+#include <type_traits>
 
 namespace sky::chart {
 
@@ -23,9 +26,35 @@ double Wrap(double value, double period) {
   return r >= period ? 0.0 : r;
 }
 
-}  // namespace
+// A number as "%g" writes it, for messages.
+std::string Decimal(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
 
-double RowsPerDegree() { return kColumnsPerDegree / std::cos(Radians(kLatitudeDegrees)); }
+// The whole text as a number of type T, an optional '+' allowed; nothing for anything else.
+template <typename T>
+std::optional<T> ParseNumber(std::string_view text) {
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    // from_chars would read the "-3" of "+-3" as a number of its own.
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) return std::nullopt;
+  }
+  if (text.empty()) return std::nullopt;
+  T value{};
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if constexpr (std::is_floating_point_v<T>) {
+    if (!std::isfinite(value)) return std::nullopt;
+  }
+  return value;
+}
+
+// Written so that NaN is outside every range.
+bool Within(double value, double low, double high) { return value >= low && value <= high; }
+
+}  // namespace
 
 double DaysSinceJ2000(int year, int month, int day, double utHours) {
   using namespace std::chrono;
@@ -53,23 +82,124 @@ int MapDay(int month, int dayOfMonth) {
   return day;
 }
 
-double ZenithRightAscension(int day) {
-  const double d = DaysSinceJ2000(kReferenceYear, 1, 1, kEveningUtHours) + (day - 1);
-  return LocalSiderealDegrees(d, kLongitudeEastDegrees);
+std::string ObserverProblem(const Observer& o) {
+  if (!Within(o.latitudeDegrees, -kLargestLatitude, kLargestLatitude)) {
+    return "latitude " + Decimal(o.latitudeDegrees) + " is outside -75..75 degrees (nearer a pole the strip would "
+           "reach past it)";
+  }
+  if (!Within(o.longitudeEastDegrees, -180.0, 180.0)) {
+    return "longitude " + Decimal(o.longitudeEastDegrees) + " is outside -180..180 degrees (east positive)";
+  }
+  if (!Within(o.utcOffsetHours, kSmallestUtcOffset, kLargestUtcOffset)) {
+    return "UTC offset " + Decimal(o.utcOffsetHours) + " is outside -12..+14 hours";
+  }
+  if (!(o.localHour >= 0.0 && o.localHour < 24.0)) {
+    return "hour " + Decimal(o.localHour) + " is outside 0 to under 24";
+  }
+  if (o.year < kFirstYear || o.year > kLastYear) {
+    return "year " + std::to_string(o.year) + " is outside " + std::to_string(kFirstYear) + ".." +
+           std::to_string(kLastYear);
+  }
+  return {};
 }
 
-double ReferenceColumn() {
-  static const double c0 = WindowCentreColumn(1) + kColumnsPerDegree * ZenithRightAscension(1);
-  return c0;
+bool SetObserverOption(Observer& observer, std::string_view option, std::string_view value, std::string* error) {
+  double* field = nullptr;
+  if (option == "--lat") field = &observer.latitudeDegrees;
+  if (option == "--lon") field = &observer.longitudeEastDegrees;
+  if (option == "--utc-offset") field = &observer.utcOffsetHours;
+  if (option == "--hour") field = &observer.localHour;
+  if (field) {
+    const std::optional<double> number = ParseNumber<double>(value);
+    if (!number) {
+      if (error) *error = std::string(option) + ": \"" + std::string(value) + "\" is not a number";
+      return false;
+    }
+    *field = *number;
+    return true;
+  }
+  if (option == "--year") {
+    const std::optional<int> number = ParseNumber<int>(value);
+    if (!number) {
+      if (error) *error = "--year: \"" + std::string(value) + "\" is not a whole year";
+      return false;
+    }
+    observer.year = *number;
+    observer.precessToYear = true;
+    return true;
+  }
+  if (error) *error = "unknown option " + std::string(option);
+  return false;
 }
 
-double ExactColumn(double raDegrees) { return ReferenceColumn() - kColumnsPerDegree * Wrap(raDegrees, 360.0); }
+ToolArguments ReadToolArguments(int argc, const char* const* argv) {
+  ToolArguments out;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      out.help = true;
+      return out;
+    }
+    // A lone "-" is a plain argument; every option takes a value, which may itself start with
+    // a minus (--lat -34.6).
+    if (argument.size() < 2 || argument[0] != '-') {
+      out.positional.emplace_back(argument);
+      continue;
+    }
+    if (i + 1 >= argc) {
+      out.error = std::string(argument) + " needs a value";
+      return out;
+    }
+    const std::string_view value = argv[++i];
+    if (argument == "--output") {
+      out.outputDir = std::string(value);
+      continue;
+    }
+    if (!SetObserverOption(out.observer, argument, value, &out.error)) return out;
+    out.observerGiven = true;
+  }
+  out.error = ObserverProblem(out.observer);
+  return out;
+}
 
-std::vector<double> ExactColumns(double raDegrees) {
+Projection::Projection() : Projection(Observer{}) {}
+
+Projection::Projection(const Observer& observer)
+    : observer_(observer), rowsPerDegree_(kColumnsPerDegree / std::cos(Radians(observer.latitudeDegrees))) {
+  referenceColumn_ = WindowCentreColumn(1) + kColumnsPerDegree * ZenithRightAscension(1);
+}
+
+std::optional<Projection> Projection::Make(const Observer& observer, std::string* error) {
+  const std::string problem = ObserverProblem(observer);
+  if (!problem.empty()) {
+    if (error) *error = problem;
+    return std::nullopt;
+  }
+  return Projection(observer);
+}
+
+double Projection::ZenithRightAscension(int day) const {
+  // The local hour of 1 January may be another day in UT; the linear day count takes an hour
+  // past either end of the day as it is.
+  const double utHours = observer_.localHour - observer_.utcOffsetHours;
+  const double d = DaysSinceJ2000(observer_.year, 1, 1, utHours) + (day - 1);
+  return LocalSiderealDegrees(d, observer_.longitudeEastDegrees);
+}
+
+Equatorial Projection::StarPosition(Equatorial j2000) const {
+  if (!observer_.precessToYear) return j2000;
+  return PrecessFromJ2000(j2000, MidYearEpoch(observer_.year));
+}
+
+double Projection::ExactColumn(double raDegrees) const {
+  return referenceColumn_ - kColumnsPerDegree * Wrap(raDegrees, 360.0);
+}
+
+std::vector<double> Projection::ExactColumns(double raDegrees) const {
   const double x = ExactColumn(raDegrees);
   std::vector<double> out;
-  // x lies within one circle below C0 (about 1928), so copies one circle either side cover
-  // the strip; two either side cost nothing and keep this right for any C0.
+  // x lies within one circle below C0 (about 1928 for the default), so copies one circle
+  // either side cover the strip; two either side cost nothing and keep this right for any C0.
   for (int n = -2; n <= 2; ++n) {
     const double copy = x + n * kWrapColumns;
     const int pixel = RoundToPixel(copy);
@@ -78,24 +208,46 @@ std::vector<double> ExactColumns(double raDegrees) {
   return out;
 }
 
-double ExactRow(double decDegrees) { return kZenithRow - (decDegrees - kLatitudeDegrees) * RowsPerDegree(); }
+double Projection::ExactRow(double decDegrees) const {
+  return kZenithRow - (decDegrees - observer_.latitudeDegrees) * rowsPerDegree_;
+}
 
-int RoundToPixel(double value) { return static_cast<int>(std::floor(value + 0.5)); }
-
-std::vector<int> Columns(double raDegrees) {
+std::vector<int> Projection::Columns(double raDegrees) const {
   std::vector<int> out;
   for (double x : ExactColumns(raDegrees)) out.push_back(RoundToPixel(x));
   return out;
 }
 
-std::optional<int> Row(double decDegrees) {
+std::optional<int> Projection::Row(double decDegrees) const {
   const int row = RoundToPixel(ExactRow(decDegrees));
   if (row < 0 || row >= kMapHeight) return std::nullopt;
   return row;
 }
 
+double Projection::TopDeclination() const { return observer_.latitudeDegrees + kZenithRow / rowsPerDegree_; }
+
+double Projection::BottomDeclination() const {
+  return observer_.latitudeDegrees - (kMapHeight - 1 - kZenithRow) / rowsPerDegree_;
+}
+
+const Projection& DefaultProjection() {
+  static const Projection projection;
+  return projection;
+}
+
+int RoundToPixel(double value) { return static_cast<int>(std::floor(value + 0.5)); }
+
 int WindowLeft(int day) { return kWindowLeftOfDayZero - kColumnsPerDay * day; }
 
 int WindowCentreColumn(int day) { return WindowLeft(day) + kWindowSide / 2; }
+
+double RowsPerDegree() { return DefaultProjection().RowsPerDegree(); }
+double ZenithRightAscension(int day) { return DefaultProjection().ZenithRightAscension(day); }
+double ReferenceColumn() { return DefaultProjection().ReferenceColumn(); }
+double ExactColumn(double raDegrees) { return DefaultProjection().ExactColumn(raDegrees); }
+std::vector<double> ExactColumns(double raDegrees) { return DefaultProjection().ExactColumns(raDegrees); }
+double ExactRow(double decDegrees) { return DefaultProjection().ExactRow(decDegrees); }
+std::vector<int> Columns(double raDegrees) { return DefaultProjection().Columns(raDegrees); }
+std::optional<int> Row(double decDegrees) { return DefaultProjection().Row(decDegrees); }
 
 }  // namespace sky::chart
