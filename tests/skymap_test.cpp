@@ -1,16 +1,22 @@
-// The sky-map strip: the projection that places stars and cuts the window by date, and the
-// two committed pictures, data/SkyMapHi.SBM and data/SkyMapSh.SBM, drawn with it.
+// The sky-map strip: the projection that places stars and cuts the window by date, the two
+// committed pictures, data/SkyMapHi.SBM and data/SkyMapSh.SBM, drawn with it, and the tool
+// that draws them (tools/skymap), for the committed sky and for other places and years.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "image/sbm_reader.h"
+#include "sbm_test_files.h"
 #include "sky/sky_chart.h"
 
 namespace chart = sky::chart;
@@ -38,8 +44,7 @@ struct MapFile {
   }
 };
 
-std::optional<MapFile> Load(const std::string& name) {
-  const std::string path = (DataDir() / name).string();
+std::optional<MapFile> LoadPath(const std::string& path) {
   sbm::FileSource file(path.c_str());
   if (!file.IsOpen()) {
     ADD_FAILURE() << "cannot open " << path;
@@ -58,6 +63,8 @@ std::optional<MapFile> Load(const std::string& name) {
   map.image = std::move(*image);
   return map;
 }
+
+std::optional<MapFile> Load(const std::string& name) { return LoadPath((DataDir() / name).string()); }
 
 int Red(std::uint32_t argb) { return static_cast<int>((argb >> 16) & 0xFF); }
 int Blue(std::uint32_t argb) { return static_cast<int>(argb & 0xFF); }
@@ -249,5 +256,143 @@ TEST(SkyMapFilesTest, BrightStarsSitWhereTheProjectionPutsThem) {
     }
   }
 }
+
+// --- The tool ---------------------------------------------------------------------------------
+
+#ifdef LV_SKYMAP_PATH
+
+constexpr const char* kCatalogue = "/usr/share/xplanet/stars/BSC";
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class SkyMapToolTest : public ::testing::Test {
+ protected:
+  ToolRun Run(const std::vector<std::string>& args) {
+    std::string command = Quote(LV_SKYMAP_PATH);
+    for (const std::string& a : args) command += " " + Quote(a);
+    command += " >" + Quote(logs_.File("out.txt")) + " 2>" + Quote(logs_.File("err.txt"));
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(logs_.File("out.txt")), ReadFile(logs_.File("err.txt"))};
+  }
+
+  static bool HaveCatalogue() { return std::filesystem::exists(kCatalogue); }
+
+  sbmtest::TempDir dir_;
+  sbmtest::TempDir logs_;
+};
+
+TEST_F(SkyMapToolTest, WithoutOptionsItDrawsTheCommittedFilesByteForByte) {
+  if (!HaveCatalogue()) GTEST_SKIP() << kCatalogue << " is missing (Debian package xplanet)";
+  // The old positional form and --output give the same files, and those are the committed ones.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{kCatalogue, dir_.File("")}, std::vector<std::string>{"--output", dir_.File("")}}) {
+    std::filesystem::remove(dir_.File("SkyMapHi.SBM"));
+    std::filesystem::remove(dir_.File("SkyMapSh.SBM"));
+    const ToolRun r = Run(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    for (const char* name : {"SkyMapHi.SBM", "SkyMapSh.SBM"}) {
+      SCOPED_TRACE(name);
+      const std::string drawn = ReadFile(dir_.File(name));
+      EXPECT_FALSE(drawn.empty());
+      EXPECT_TRUE(drawn == ReadFile((DataDir() / name).string())) << "differs from data/" << name;
+    }
+  }
+}
+
+TEST_F(SkyMapToolTest, BuenosAiresStripShowsCanopusAndAchernarWhereTheProjectionPutsThem) {
+  if (!HaveCatalogue()) GTEST_SKIP() << kCatalogue << " is missing (Debian package xplanet)";
+  const ToolRun r = Run({"--lat", "-34.6", "--lon", "-58.38", "--utc-offset", "-3", "--hour", "21", "--year", "2026",
+                         "--output", dir_.File("")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("latitude -34.6"), std::string::npos) << r.out;
+  const std::optional<MapFile> map = LoadPath(dir_.File("SkyMapHi.SBM"));
+  const std::optional<MapFile> mask = LoadPath(dir_.File("SkyMapSh.SBM"));
+  ASSERT_TRUE(map && mask);
+  ExpectSkyMapFile(*map);
+  ExpectSkyMapFile(*mask);
+
+  chart::Observer observer;
+  observer.latitudeDegrees = -34.6;
+  observer.longitudeEastDegrees = -58.38;
+  observer.utcOffsetHours = -3.0;
+  observer.year = 2026;
+  observer.precessToYear = true;
+  const chart::Projection projection(observer);
+  // J2000 positions from the catalogue; both are brighter than magnitude 1.5, so each is a
+  // white core with dimmer arms.
+  const BrightStar kSouthern[] = {
+      {"Canopus", 6.399197 * 15, -52.695661, 0},
+      {"Achernar", 1.628568 * 15, -57.236753, 0},
+      {"Acrux", 12.443311 * 15, -63.099092, 0},
+  };
+  for (const BrightStar& star : kSouthern) {
+    SCOPED_TRACE(star.name);
+    const sky::Equatorial placed = projection.StarPosition({star.ra, star.dec});
+    const std::optional<int> row = projection.Row(placed.decDegrees);
+    ASSERT_TRUE(row);
+    const std::vector<int> columns = projection.Columns(placed.raDegrees);
+    ASSERT_FALSE(columns.empty());
+    for (int x : columns) {
+      SCOPED_TRACE(x);
+      const std::uint32_t core = map->At(x, *row);
+      EXPECT_GE(Red(core), 200);
+      EXPECT_EQ(mask->At(x, *row), kBlack);
+      for (const auto& n : {std::pair{x - 1, *row}, std::pair{x + 1, *row}, std::pair{x, *row - 1}, std::pair{x, *row + 1}}) {
+        if (n.first < 0 || n.first >= chart::kMapWidth) continue;
+        EXPECT_LT(Red(map->At(n.first, n.second)), Red(core));
+      }
+    }
+  }
+  // Canopus at 6h24m sits in the part of the strip shown twice, Acrux at 12h27m once.
+  EXPECT_EQ(projection.Columns(projection.StarPosition({6.399197 * 15, -52.695661}).raDegrees).size(), 2u);
+  // Tokyo's stars are not Buenos Aires's.
+  EXPECT_FALSE(ReadFile(dir_.File("SkyMapHi.SBM")) == ReadFile((DataDir() / "SkyMapHi.SBM").string()));
+}
+
+TEST_F(SkyMapToolTest, BadArgumentsGiveStatusTwoAndOneLine) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--lat", "abc"},         {"--lat", "80"},        {"--lat", "-75.1"},      {"--lon", "181"},
+      {"--utc-offset", "-13"},  {"--utc-offset", "15"}, {"--hour", "24"},        {"--hour", "-0.5"},
+      {"--year", "1899"},       {"--year", "2101"},     {"--year", "twenty"},    {"--frobnicate", "1"},
+      {"--year"},               {"a", "b", "c"},        {"BSC", "out", "--output", "dir"},
+  };
+  for (const std::vector<std::string>& args : bad) {
+    std::vector<std::string> withOutput = args;
+    if (args.size() < 3) withOutput.insert(withOutput.begin(), {"--output", dir_.File("")});
+    std::string shown;
+    for (const std::string& a : withOutput) shown += a + " ";
+    SCOPED_TRACE(shown);
+    const ToolRun r = Run(withOutput);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err.rfind("skymap: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("SkyMapHi.SBM")));
+  const ToolRun help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: skymap", 0), 0u) << help.out;
+  for (const char* option : {"--lat", "--lon", "--utc-offset", "--hour", "--year", "--output"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+}
+
+#endif  // LV_SKYMAP_PATH
 
 }  // namespace

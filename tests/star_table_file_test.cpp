@@ -476,15 +476,129 @@ TEST_F(StarTableFileTest, UnreadableSourcesAndWrongArgumentsAreRefused) {
   EXPECT_FALSE(fs::exists(dir_.File("SPup.sbd")));
 
   for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{}, {"a.tsv"}, {"a.tsv", "b.sbd", "c"}, {"--fast", "a.tsv"}}) {
+       std::vector<std::vector<std::string>>{{}, {"a.tsv"}, {"a.tsv", "b.sbd", "c"}, {"--output", "dir", "a.tsv", "b.sbd"}}) {
     const ToolRun r = Tool(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err.rfind("usage: startable", 0), 0u) << r.err;
+    EXPECT_EQ(LineCount(r.err), 1) << r.err;
+  }
+  // An option the tool does not know, or a value that is not one, is named in one line.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--fast", "a.tsv"}, {"--lat", "north", "a.tsv", "b.sbd"}, {"--lat", "76", "a.tsv", "b.sbd"},
+           {"--utc-offset", "15", "a.tsv", "b.sbd"}, {"--year", "2200", "a.tsv", "b.sbd"}, {"a.tsv", "b.sbd", "--hour"}}) {
+    const ToolRun r = Tool(args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_EQ(r.err.rfind("startable: ", 0), 0u) << r.err;
+    EXPECT_EQ(LineCount(r.err), 1) << r.err;
   }
   const ToolRun help = Tool({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: startable", 0), 0u) << help.out;
 }
+
+// A southern star is off the committed strip and refused; for Buenos Aires it is on the strip,
+// placed at its precessed position, and a northern one beside it is left out, not refused.
+TEST_F(StarTableFileTest, ForASouthernPlaceSouthernStarsAreKeptAndNorthernOnesLeftOut) {
+  const std::string source = dir_.File("two.tsv");
+  WriteText(source,
+            "2326\t6.399197\t-52.695661\t-0.74\tCanopus\tcarina\tthe keel's star\n"
+            "7001\t18.6156\t38.7836\t0.03\tVega\tlyra\tthe harp's star\n");
+  const ToolRun committed = Tool({source, dir_.File("committed.sbd")});
+  EXPECT_EQ(committed.status, 1);
+  EXPECT_EQ(committed.err.rfind("startable: " + source + ":1: declination -52.6957 falls off the sky map", 0), 0u)
+      << committed.err;
+  EXPECT_NE(committed.err.find("+0.9 to +81.3 degrees"), std::string::npos) << committed.err;
+
+  const std::vector<std::string> buenosAires = {"--lat", "-34.6", "--lon", "-58.38", "--utc-offset", "-3", "--year",
+                                                "2026"};
+  std::vector<std::string> args = buenosAires;
+  args.insert(args.end(), {source, "--output", dir_.File("")});
+  const ToolRun r = Tool(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("1 stars (1 of them with two images on the map, 1 left out as off this sky map)"),
+            std::string::npos)
+      << r.out;
+  const ParsedFile table = ParseTableFile(ReadText(dir_.File("SPup.sbd")));
+  ASSERT_EQ(table.error, "");
+  ASSERT_EQ(table.entries.size(), 1u);
+  EXPECT_EQ(FromCp932(table.entries[0].texts[0]), std::optional<std::string>("Canopus"));
+
+  sky::chart::Observer observer;
+  for (std::size_t i = 0; i + 1 < buenosAires.size(); i += 2) {
+    ASSERT_TRUE(sky::chart::SetObserverOption(observer, buenosAires[i], buenosAires[i + 1], nullptr));
+  }
+  const sky::chart::Projection projection(observer);
+  const sky::Equatorial placed = projection.StarPosition({6.399197 * 15.0, -52.695661});
+  const std::vector<int> columns = projection.Columns(placed.raDegrees);
+  const std::optional<int> row = projection.Row(placed.decDegrees);
+  ASSERT_EQ(columns.size(), 2u);
+  ASSERT_TRUE(row);
+  // Magnitude -0.74 reaches two pixels each way; with 2 more of slack, 4 each way.
+  EXPECT_EQ(table.entries[0].first, (Box{columns[0] - 4, *row - 4, columns[0] + 4, *row + 4}));
+  EXPECT_EQ(table.entries[0].second, (Box{columns[1] - 4, *row - 4, columns[1] + 4, *row + 4}));
+  // The worked example in tools/startable/README.md.
+  EXPECT_EQ(table.entries[0].first, (Box{1, 313, 9, 321}));
+}
+
+#ifdef LV_SKYMAP_PATH
+// For another place and year the tool places the stars exactly as skymap draws them with the
+// same options: every rectangle holds a lit pixel of that strip at the star's own place, and
+// the stars that strip does not show are left out rather than refused.
+TEST_F(StarTableFileTest, ForAnotherPlaceAndYearTheRectanglesSitOnThatStrip) {
+  const std::string catalogue = "/usr/share/xplanet/stars/BSC";
+  if (!fs::exists(catalogue)) GTEST_SKIP() << catalogue << " is missing (Debian package xplanet)";
+  const std::string source = LV_STAR_TABLE_SOURCE;
+  if (!fs::exists(source)) GTEST_SKIP() << source << " is not written yet";
+  // Berlin, 23:00 CET, in 2040: the band of sky from about +26 to +87 degrees.
+  const std::vector<std::string> sky = {"--lat", "52.52", "--lon", "13.40", "--utc-offset", "1", "--hour", "23",
+                                        "--year", "2040"};
+  std::string command = Quote(LV_SKYMAP_PATH);
+  for (const std::string& a : sky) command += " " + a;
+  command += " --output " + Quote(dir_.File("")) + " >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+  std::vector<std::string> args = sky;
+  args.insert(args.end(), {source, "--output", dir_.File("")});
+  const ToolRun r = Tool(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("left out as off this sky map"), std::string::npos) << r.out;
+
+  sky::chart::Observer observer;
+  for (std::size_t i = 0; i + 1 < sky.size(); i += 2) ASSERT_TRUE(sky::chart::SetObserverOption(observer, sky[i], sky[i + 1], nullptr));
+  const sky::chart::Projection projection(observer);
+  image::sbm::FileSource file(dir_.File("SkyMapHi.SBM").c_str());
+  image::sbm::Picture picture;
+  ASSERT_EQ(image::sbm::ReadPicture(file, picture), image::sbm::ReadOutcome::kLoaded);
+  std::optional<platform::Image> argb = image::sbm::ToArgb(picture);
+  ASSERT_TRUE(argb);
+  const SkyMap map{std::move(*argb)};
+
+  const ParsedFile table = ParseTableFile(ReadText(dir_.File("SPup.sbd")));
+  ASSERT_EQ(table.error, "");
+  std::size_t onStrip = 0;
+  std::size_t entry = 0;
+  for (const SourceStar& s : ReadSource(source)) {
+    const sky::Equatorial placed = projection.StarPosition({s.raHours * 15.0, s.decDegrees});
+    const std::optional<int> row = projection.Row(placed.decDegrees);
+    if (!row) continue;  // left out
+    ++onStrip;
+    ASSERT_LT(entry, table.entries.size());
+    const Entry& e = table.entries[entry++];
+    EXPECT_EQ(FromCp932(e.texts[0]), std::optional<std::string>(s.texts[0])) << s.line;
+    const std::vector<int> columns = projection.Columns(placed.raDegrees);
+    ASSERT_FALSE(columns.empty()) << s.line;
+    EXPECT_TRUE(e.first.Contains(columns.front(), *row)) << s.line << ": " << e.first;
+    EXPECT_TRUE(map.Lit(columns.front(), *row)) << s.line << ": the strip has no star at " << columns.front() << "," << *row;
+    EXPECT_TRUE(e.second.Contains(columns.back(), *row)) << s.line << ": " << e.second;
+    EXPECT_TRUE(map.Lit(columns.back(), *row)) << s.line;
+  }
+  EXPECT_EQ(table.entries.size(), onStrip);
+  // Berlin's band holds most of the table (Vega, Deneb, Capella, the Dipper) but not all of it
+  // (Altair and Betelgeuse are south of it).
+  EXPECT_GT(onStrip, 30u);
+  EXPECT_LT(onStrip, ReadSource(source).size());
+}
+#endif  // LV_SKYMAP_PATH
 
 // The table the build generated from the real source, in the program folder.
 TEST(StarTableFileRealDataTest, GeneratedTableFitsTheSourceAndTheMap) {

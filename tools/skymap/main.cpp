@@ -1,11 +1,13 @@
 // skymap: draws the two sky-map pictures, SkyMapHi.SBM (the stars) and SkyMapSh.SBM (their
 // mask), from the Yale Bright Star Catalogue. The pictures are committed in data/; this tool
-// is run by hand when the drawing changes, never by the build. See README.md beside it.
+// is run by hand when the drawing changes, never by the build. With --lat, --lon, --utc-offset,
+// --hour and --year it draws the strip for another place, hour or year. See README.md beside it.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,16 +83,17 @@ struct DrawCounts {
 
 // The stars as grey levels, top row first; where two stars' pixels meet the brighter wins, so
 // the order of the catalogue does not matter.
-std::vector<BYTE> DrawStars(const std::vector<Star>& stars, DrawCounts& counts) {
+std::vector<BYTE> DrawStars(const chart::Projection& projection, const std::vector<Star>& stars, DrawCounts& counts) {
   std::vector<BYTE> levels(static_cast<std::size_t>(chart::kMapWidth) * chart::kMapHeight, 0);
   for (const Star& star : stars) {
     if (star.magnitude > sky::kFaintestMagnitude) continue;
     ++counts.brightEnough;
-    const std::optional<int> row = chart::Row(star.decDegrees);
+    const sky::Equatorial position = projection.StarPosition({star.raHours * 15.0, star.decDegrees});
+    const std::optional<int> row = projection.Row(position.decDegrees);
     if (!row) continue;
     ++counts.onStrip;
     const std::vector<sky::StarDot> dots = sky::StarDots(star.magnitude);
-    for (int column : chart::Columns(star.raHours * 15.0)) {
+    for (int column : projection.Columns(position.raDegrees)) {
       ++counts.copies;
       for (const sky::StarDot& dot : dots) {
         const int x = column + dot.dx;
@@ -125,11 +128,11 @@ bool Write(const sbm::IndexedPicture& picture, const std::string& path) {
 }
 
 // The linear column model against sidereal time worked out for each evening of the year.
-double LargestZenithError() {
+double LargestZenithError(const chart::Projection& projection) {
   double largest = 0.0;
   for (int day = 1; day <= chart::kDaysInYear; ++day) {
     double nearest = 1e9;
-    for (double x : chart::ExactColumns(chart::ZenithRightAscension(day))) {
+    for (double x : projection.ExactColumns(projection.ZenithRightAscension(day))) {
       nearest = std::min(nearest, std::abs(x - chart::WindowCentreColumn(day)));
     }
     largest = std::max(largest, nearest);
@@ -137,21 +140,46 @@ double LargestZenithError() {
   return largest;
 }
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: skymap [CATALOGUE [OUTPUT_DIR]]\n"
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: skymap [OPTIONS] [CATALOGUE [OUTPUT_DIR]]\n"
                "Draws SkyMapHi.SBM and SkyMapSh.SBM into OUTPUT_DIR (default %s) from the Bright\n"
-               "Star Catalogue file CATALOGUE (default %s).\n",
+               "Star Catalogue file CATALOGUE (default %s).\n"
+               "With no options the strip is the committed one: Tokyo at 21:00 JST in 2026, J2000 positions.\n"
+               "  --lat DEG           latitude, north positive, -75..75 (default 35.7)\n"
+               "  --lon DEG           longitude, east positive, -180..180 (default 139.7)\n"
+               "  --utc-offset HOURS  the local clock's offset from UT, -12..14, e.g. 9, -3, 5.5 (default 9)\n"
+               "  --hour H            the local clock hour the window shows, 0 to under 24 (default 21)\n"
+               "  --year YYYY         the year, 1900..2100; the stars are precessed to its middle\n"
+               "  --output DIR        where to write the two files (instead of OUTPUT_DIR)\n"
+               "  --help              this text\n",
                kDefaultOutput, kDefaultCatalogue);
+}
+
+// A bad command line: one line on standard error and status 2.
+int BadArguments(const std::string& problem) {
+  std::fprintf(stderr, "skymap: %s (skymap --help shows the usage)\n", problem.c_str());
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 3 || (argc > 1 && argv[1][0] == '-')) return Usage();
-  const std::string cataloguePath = argc > 1 ? argv[1] : kDefaultCatalogue;
-  const std::string outputDir = argc > 2 ? argv[2] : kDefaultOutput;
+  const chart::ToolArguments arguments = chart::ReadToolArguments(argc, argv);
+  if (arguments.help) {
+    PrintUsage(stdout);
+    return 0;
+  }
+  if (!arguments.error.empty()) return BadArguments(arguments.error);
+  const std::vector<std::string>& positional = arguments.positional;
+  const std::optional<std::string>& outputOption = arguments.outputDir;
+  if (positional.size() > 2) return BadArguments("too many arguments");
+  if (positional.size() == 2 && outputOption) return BadArguments("the output folder is given twice");
+  const chart::Observer& observer = arguments.observer;
+  const chart::Projection projection(observer);
+
+  const std::string cataloguePath = !positional.empty() ? positional[0] : kDefaultCatalogue;
+  const std::string outputDir = outputOption ? *outputOption : positional.size() > 1 ? positional[1] : kDefaultOutput;
 
   std::vector<Star> stars;
   std::string error;
@@ -160,12 +188,17 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::printf("columns per degree of RA k = %.10f, C0 = %.6f, rows per degree = %.10f\n",
-              chart::kColumnsPerDegree, chart::ReferenceColumn(), chart::RowsPerDegree());
-  std::printf("largest zenith error over the year: %.3g columns\n", LargestZenithError());
+  std::printf("latitude %g, longitude %g east, %g:00 local time (UTC%+g), %d, %s\n", observer.latitudeDegrees,
+              observer.longitudeEastDegrees, observer.localHour, observer.utcOffsetHours, observer.year,
+              observer.precessToYear ? "positions precessed to the middle of the year" : "J2000 positions");
+  std::printf("columns per degree of RA k = %.10f, C0 = %.6f, rows per degree = %.10f\n", chart::kColumnsPerDegree,
+              projection.ReferenceColumn(), projection.RowsPerDegree());
+  std::printf("declinations %+.1f (top row) to %+.1f (bottom row)\n", projection.TopDeclination(),
+              projection.BottomDeclination());
+  std::printf("largest zenith error over the year: %.3g columns\n", LargestZenithError(projection));
 
   DrawCounts counts;
-  const std::vector<BYTE> levels = DrawStars(stars, counts);
+  const std::vector<BYTE> levels = DrawStars(projection, stars, counts);
   std::printf("%zu stars read, %d to magnitude %.1f, %d of them on the strip, drawn %d times\n", stars.size(),
               counts.brightEnough, sky::kFaintestMagnitude, counts.onStrip, counts.copies);
 

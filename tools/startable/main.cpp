@@ -34,7 +34,8 @@ namespace {
 
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
-constexpr const char* kUsageLine = "usage: startable SOURCE.tsv OUT.sbd";
+constexpr const char* kUsageLine = "usage: startable [OPTIONS] SOURCE.tsv (OUT.sbd | --output DIR)";
+constexpr const char* kTableName = "SPup.sbd";
 
 // Pixels added round a star's picture when the source does not say: the pointer need not
 // land on the star's one or nine pixels exactly.
@@ -63,6 +64,8 @@ struct Star {
   RECT first;
   RECT second;
   bool twoImages = false;
+  // Why the strip does not show the star; empty when it does.
+  std::string offStrip;
 };
 
 std::string Where(const std::string& file, int line) { return file + ":" + std::to_string(line); }
@@ -183,15 +186,30 @@ std::string ToShiftJis(std::string_view utf8, const std::string& name, const std
   return *sjis;
 }
 
-// The rectangles round the star's picture at each of its images on the strip.
-void PlaceStar(Star& star, const std::string& where) {
-  const std::optional<int> row = chart::Row(star.decDegrees);
+// A declination for messages, one decimal and its sign: "+0.9".
+std::string SignedDegrees(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%+.1f", value);
+  return text;
+}
+
+// The rectangles round the star's picture at each of its images on the strip, placed as
+// tools/skymap places the star for the same projection; or, for a star the strip does not
+// show, the reason in star.offStrip.
+void PlaceStar(const chart::Projection& projection, Star& star, const std::string& where) {
+  const sky::Equatorial position = projection.StarPosition({star.raHours * 15.0, star.decDegrees});
+  const std::optional<int> row = projection.Row(position.decDegrees);
   if (!row) {
-    throw Refusal{where, "declination " + Decimal(star.decDegrees) +
-                             " falls off the sky map (it shows about +0.9 to +81.3 degrees)"};
+    star.offStrip = "declination " + Decimal(star.decDegrees) + " falls off the sky map (it shows about " +
+                    SignedDegrees(projection.BottomDeclination()) + " to " + SignedDegrees(projection.TopDeclination()) +
+                    " degrees)";
+    return;
   }
-  const std::vector<int> columns = chart::Columns(star.raHours * 15.0);
-  if (columns.empty()) throw Refusal{where, "right ascension " + Decimal(star.raHours) + " falls off the sky map"};
+  const std::vector<int> columns = projection.Columns(position.raDegrees);
+  if (columns.empty()) {
+    star.offStrip = "right ascension " + Decimal(star.raHours) + " falls off the sky map";
+    return;
+  }
   const sky::StarExtent reach = sky::StarReach(star.magnitude);
   const auto around = [&](int column) {
     return RECT{column + reach.left - star.extra, *row + reach.top - star.extra, column + reach.right + star.extra,
@@ -212,7 +230,7 @@ void PlaceStar(Star& star, const std::string& where) {
   }
 }
 
-Star ReadStar(std::string_view line, const std::string& where) {
+Star ReadStar(const chart::Projection& projection, std::string_view line, const std::string& where) {
   const std::vector<std::string_view> fields = Split(line, '\t');
   if (fields.size() != 7 && fields.size() != 8) {
     throw Refusal{where, std::to_string(fields.size()) +
@@ -252,11 +270,15 @@ Star ReadStar(std::string_view line, const std::string& where) {
     star.texts[k] = ToShiftJis(fields[4 + k], kTextNames[k], where);
   }
   if (star.texts[0].empty()) throw Refusal{where, "the title is empty"};
-  PlaceStar(star, where);
+  PlaceStar(projection, star, where);
   return star;
 }
 
-std::vector<Star> ReadTable(const std::string& path) {
+// The table's stars in its order. A star the strip does not show is refused, unless
+// `leftOut` is given: then it is counted there and left out. The committed table must have
+// every star on the committed map, but a strip drawn for another place shows another band of
+// sky, and the same table serves it with the stars that band holds.
+std::vector<Star> ReadTable(const chart::Projection& projection, const std::string& path, int* leftOut) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Refusal{path, std::string("cannot open: ") + std::strerror(errno)};
   std::vector<Star> stars;
@@ -272,14 +294,19 @@ std::vector<Star> ReadTable(const std::string& path) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos || text[first] == '#') continue;
     const std::string where = Where(path, lineNumber);
-    Star star = ReadStar(text, where);
+    Star star = ReadStar(projection, text, where);
     star.line = lineNumber;
     const auto [seen, added] = lineOfHr.emplace(star.hr, lineNumber);
     if (!added) throw Refusal{where, "hr " + std::to_string(star.hr) + " is already on line " + std::to_string(seen->second)};
+    if (!star.offStrip.empty()) {
+      if (!leftOut) throw Refusal{where, star.offStrip};
+      ++*leftOut;
+      continue;
+    }
     stars.push_back(std::move(star));
   }
   if (in.bad()) throw Refusal{path, "read error"};
-  if (stars.empty()) throw Refusal{path, "no stars in the table"};
+  if (stars.empty()) throw Refusal{path, leftOut && *leftOut > 0 ? "no star of the table is on this sky map" : "no stars in the table"};
   return stars;
 }
 
@@ -330,32 +357,56 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   }
 }
 
+// A bad command line: one line on standard error and status 2.
+int BadArguments(const std::string& problem) {
+  std::fprintf(stderr, "startable: %s (startable --help shows the usage)\n", problem.c_str());
+  return kUsage;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+  const chart::ToolArguments arguments = chart::ReadToolArguments(argc, argv);
+  if (arguments.help) {
     std::printf(
         "%s\n"
         "Generates the program's star table (SPup.sbd) from a UTF-8, TAB-separated source:\n"
         "  hr  ra_hours  dec_degrees  vmag  title  subtitle  description  [extra]\n"
-        "one star a line, '#' lines and blank lines ignored. See tools/startable/README.md.\n",
-        kUsageLine);
+        "one star a line, '#' lines and blank lines ignored. See tools/startable/README.md.\n"
+        "The rectangles follow the sky map's projection; with no options, the committed map's\n"
+        "(Tokyo at 21:00 JST in 2026, J2000 positions). Give the same options as to skymap:\n"
+        "  --lat DEG           latitude, north positive, -75..75 (default 35.7)\n"
+        "  --lon DEG           longitude, east positive, -180..180 (default 139.7)\n"
+        "  --utc-offset HOURS  the local clock's offset from UT, -12..14, e.g. 9, -3, 5.5 (default 9)\n"
+        "  --hour H            the local clock hour the window shows, 0 to under 24 (default 21)\n"
+        "  --year YYYY         the year, 1900..2100; the stars are precessed to its middle\n"
+        "  --output DIR        write DIR/%s (instead of OUT.sbd)\n",
+        kUsageLine, kTableName);
     return 0;
   }
-  if (argc != 3 || argv[1][0] == '-' || argv[2][0] == '-') {
+  if (!arguments.error.empty()) return BadArguments(arguments.error);
+  const std::optional<std::string>& outputDir = arguments.outputDir;
+  const std::vector<std::string>& positional = arguments.positional;
+  if (positional.size() != (outputDir ? 1u : 2u)) {
     std::fprintf(stderr, "%s\n", kUsageLine);
     return kUsage;
   }
-  const std::string source = argv[1];
-  const std::string out = argv[2];
+  const bool anotherSky = arguments.observerGiven;  // a place, hour or year was asked for
+  const chart::Observer& observer = arguments.observer;
+  const chart::Projection projection(observer);
+  const std::string source = positional[0];
+  const std::string out = outputDir ? *outputDir + "/" + kTableName : positional[1];
   try {
-    const std::vector<Star> stars = ReadTable(source);
+    int leftOut = 0;
+    const std::vector<Star> stars = ReadTable(projection, source, anotherSky ? &leftOut : nullptr);
     const std::string bytes = Compose(stars);
     WriteFile(out, bytes);
     int twice = 0;
     for (const Star& star : stars) twice += star.twoImages ? 1 : 0;
-    std::printf("startable: %zu stars (%d of them with two images on the map), %zu bytes, into %s\n", stars.size(), twice,
-                bytes.size(), out.c_str());
+    const std::string leftOutNote =
+        leftOut > 0 ? ", " + std::to_string(leftOut) + " left out as off this sky map" : std::string();
+    std::printf("startable: %zu stars (%d of them with two images on the map%s), %zu bytes, into %s\n", stars.size(),
+                twice, leftOutNote.c_str(), bytes.size(), out.c_str());
   } catch (const Refusal& refusal) {
     std::fprintf(stderr, "startable: %s: %s\n", refusal.where.c_str(), refusal.problem.c_str());
     return kFailed;
