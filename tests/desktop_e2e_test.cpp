@@ -692,6 +692,11 @@ TEST_F(DesktopTest, TheMouseMakesTheWindowRoundInTheSettingsAndTheTrayIconFollow
   EXPECT_EQ(iconAfter[iconAfter.size() / 2], iconBefore[iconBefore.size() / 2]);
 }
 
+// Whether the process has a library of that name mapped.
+bool MapsLibrary(pid_t pid, const std::string& name) {
+  return ReadText("/proc/" + std::to_string(pid) + "/maps").find("/" + name) != std::string::npos;
+}
+
 }  // namespace
 
 TEST_F(DesktopTest, TheAboutBoxOpensFromTheMenuSquareFramedOrRoundUndecoratedAndEnterClosesIt) {
@@ -703,6 +708,9 @@ TEST_F(DesktopTest, TheAboutBoxOpensFromTheMenuSquareFramedOrRoundUndecoratedAnd
     const Window w = StartProgram(sound.Environment());
     ASSERT_EQ(sound.Streams(), 0);
     ASSERT_NE(w, 0u);
+    // The sound libraries are loaded by the first sound, not with the program: a run that
+    // never opens the about box never carries them.
+    EXPECT_FALSE(MapsLibrary(program_, "libpulse.so")) << "the sound client loaded before any sound";
     const Geometry g = GeometryOf(X(), w);
     Shell("xdotool " + RightClickAt(g.x + g.width / 2, g.y + g.height / 2));
     ASSERT_TRUE(WaitUntil([&] { return MenuOnScreen(X()).has_value(); }, 3s)) << "no menu";
@@ -734,6 +742,7 @@ TEST_F(DesktopTest, TheAboutBoxOpensFromTheMenuSquareFramedOrRoundUndecoratedAnd
     const long caption = extents.size() == 4 ? extents[2] : 0;
     // The night sound loops while the box is up.
     EXPECT_TRUE(WaitUntil([&] { return sound.Streams() == 1; }, 3s)) << "no sound while the box is up";
+    EXPECT_TRUE(MapsLibrary(program_, "libpulse.so") && MapsLibrary(program_, "libsndfile.so"));
     const Geometry b = GeometryOf(X(), box);
     if (round) {
       // A disc of 150 pixels: the window's region on its 200 x 200 rectangle, nothing of a

@@ -94,11 +94,13 @@ class QtBackend : public Backend {
   void ReturnFocusTo(HWND owner);
   const KeptCursor& CursorFor(const Cursor& cursor);
   void ShowCursorOn(NativeWindow* window);
+  void GiveBackFreedMemory();
 
   QApplication& app_;
   int scale_ = 1;
   QElapsedTimer clock_;
   QTimer wake_;
+  QElapsedTimer sinceTrim_;  // since freed heap memory was last given back
   std::unordered_map<HWND, NativeWindow*> windows_;
   NativeControls controls_;
   std::map<std::pair<HWND, UINT>, std::unique_ptr<QSystemTrayIcon>> tray_;
