@@ -84,8 +84,8 @@ int MapDay(int month, int dayOfMonth) {
 
 std::string ObserverProblem(const Observer& o) {
   if (!Within(o.latitudeDegrees, -kLargestLatitude, kLargestLatitude)) {
-    return "latitude " + Decimal(o.latitudeDegrees) + " is outside -75..75 degrees (nearer a pole the strip would "
-           "reach past it)";
+    return "latitude " + Decimal(o.latitudeDegrees) + " is outside -75..75 degrees (the strip's projection does not "
+           "suit the sky near a pole)";
   }
   if (!Within(o.longitudeEastDegrees, -180.0, 180.0)) {
     return "longitude " + Decimal(o.longitudeEastDegrees) + " is outside -180..180 degrees (east positive)";
@@ -127,6 +127,20 @@ bool SetObserverOption(Observer& observer, std::string_view option, std::string_
     observer.year = *number;
     observer.precessToYear = true;
     return true;
+  }
+  if (option == "--place") {
+    std::string known;
+    for (const NamedPlace& place : kNamedPlaces) {
+      if (value == place.name) {
+        observer.latitudeDegrees = place.latitudeDegrees;
+        observer.longitudeEastDegrees = place.longitudeEastDegrees;
+        observer.utcOffsetHours = place.utcOffsetHours;
+        return true;
+      }
+      known += known.empty() ? place.name : std::string(", ") + place.name;
+    }
+    if (error) *error = "--place: \"" + std::string(value) + "\" is not one of " + known;
+    return false;
   }
   if (error) *error = "unknown option " + std::string(option);
   return false;

@@ -75,8 +75,10 @@ struct Observer {
   bool precessToYear = false;
 };
 
-// The ranges a strip makes sense for. Beyond 75 degrees of latitude a degree of declination
-// would take more than 15 rows and the strip's edge would pass the pole.
+// The ranges a strip makes sense for. Nearer a pole than 75 degrees the cylinder's columns
+// spread the circumpolar stars ever further apart (a degree of right ascension is 4 columns
+// at any declination, however short it is on the sky) while the strip holds an ever narrower
+// band of declination: at 75 degrees a degree takes nearly 16 rows and the strip 26 degrees.
 constexpr double kLargestLatitude = 75.0;
 constexpr double kSmallestUtcOffset = -12.0;
 constexpr double kLargestUtcOffset = 14.0;
@@ -86,10 +88,27 @@ constexpr int kLastYear = 2100;
 // Empty when the observer is within those ranges; otherwise one line saying what is not.
 std::string ObserverProblem(const Observer& observer);
 
-// Sets one observer field from a command-line option ("--lat", "--lon", "--utc-offset",
-// "--hour", "--year"; "--year" also asks for precession) and its text. False, with `error`
-// set to one line, for an option that is not one of these or a value that is not a plain
-// number; ranges are checked afterwards by ObserverProblem.
+// A few places by name, for --place: latitude, longitude and standard time (no summer time:
+// a strip serves the whole year with one offset).
+struct NamedPlace {
+  const char* name;
+  double latitudeDegrees;
+  double longitudeEastDegrees;
+  double utcOffsetHours;
+};
+inline constexpr NamedPlace kNamedPlaces[] = {
+    {"tokyo", kLatitudeDegrees, kLongitudeEastDegrees, 9.0},
+    {"sapporo", 43.06, 141.35, 9.0},
+    {"naha", 26.21, 127.68, 9.0},
+    {"berlin", 52.52, 13.40, 1.0},
+    {"buenos-aires", -34.60, -58.38, -3.0},
+};
+
+// Sets observer fields from a command-line option ("--lat", "--lon", "--utc-offset",
+// "--hour", "--year", which also asks for precession, or "--place", which sets latitude,
+// longitude and offset at once; a later option overrides an earlier one) and its text. False,
+// with `error` set to one line, for an option that is not one of these, a value that is not a
+// plain number or a place not known; ranges are checked afterwards by ObserverProblem.
 bool SetObserverOption(Observer& observer, std::string_view option, std::string_view value, std::string* error);
 
 // The command line of a generator that draws for an observer (tools/skymap, tools/startable):

@@ -210,6 +210,36 @@ TEST(SkyProjectionTest, OptionsSetTheirFieldsAndRefuseWhatIsNotANumber) {
   EXPECT_EQ(error, "unknown option --latitude");
 }
 
+TEST(SkyProjectionTest, NamedPlacesSetLatitudeLongitudeAndOffset) {
+  chart::Observer o;
+  std::string error;
+  ASSERT_TRUE(chart::SetObserverOption(o, "--place", "berlin", &error)) << error;
+  EXPECT_EQ(o.latitudeDegrees, kBerlin.latitude);
+  EXPECT_EQ(o.longitudeEastDegrees, kBerlin.longitudeEast);
+  EXPECT_EQ(o.utcOffsetHours, kBerlin.utcOffset);
+  ASSERT_TRUE(chart::SetObserverOption(o, "--place", "buenos-aires", &error)) << error;
+  EXPECT_EQ(o.latitudeDegrees, kBuenosAires.latitude);
+  EXPECT_EQ(o.utcOffsetHours, kBuenosAires.utcOffset);
+  // A later option overrides what the place set.
+  ASSERT_TRUE(chart::SetObserverOption(o, "--lat", "-34.9", &error));
+  EXPECT_EQ(o.latitudeDegrees, -34.9);
+  EXPECT_FALSE(o.precessToYear);
+  // Every named place is one a strip can be drawn for, and Tokyo is the committed strip's.
+  for (const chart::NamedPlace& place : chart::kNamedPlaces) {
+    chart::Observer named;
+    ASSERT_TRUE(chart::SetObserverOption(named, "--place", place.name, &error));
+    EXPECT_EQ(chart::ObserverProblem(named), "") << place.name;
+  }
+  chart::Observer tokyo;
+  ASSERT_TRUE(chart::SetObserverOption(tokyo, "--place", "tokyo", &error));
+  EXPECT_EQ(chart::Projection(tokyo).ReferenceColumn(), chart::DefaultProjection().ReferenceColumn());
+  EXPECT_EQ(chart::Projection(tokyo).RowsPerDegree(), chart::DefaultProjection().RowsPerDegree());
+
+  EXPECT_FALSE(chart::SetObserverOption(o, "--place", "Paris", &error));
+  EXPECT_EQ(error, "--place: \"Paris\" is not one of tokyo, sapporo, naha, berlin, buenos-aires");
+  EXPECT_EQ(o.latitudeDegrees, -34.9);
+}
+
 // ---- Precession ------------------------------------------------------------------------------
 
 using Matrix = std::array<std::array<double, 3>, 3>;

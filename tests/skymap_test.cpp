@@ -363,6 +363,15 @@ TEST_F(SkyMapToolTest, BuenosAiresStripShowsCanopusAndAchernarWhereTheProjection
   EXPECT_EQ(projection.Columns(projection.StarPosition({6.399197 * 15, -52.695661}).raDegrees).size(), 2u);
   // Tokyo's stars are not Buenos Aires's.
   EXPECT_FALSE(ReadFile(dir_.File("SkyMapHi.SBM")) == ReadFile((DataDir() / "SkyMapHi.SBM").string()));
+
+  // The place by name draws the same strip.
+  const std::string named = dir_.File("named");
+  std::filesystem::create_directory(named);
+  const ToolRun byName = Run({"--place", "buenos-aires", "--year", "2026", "--output", named});
+  ASSERT_EQ(byName.status, 0) << byName.err;
+  for (const char* name : {"SkyMapHi.SBM", "SkyMapSh.SBM"}) {
+    EXPECT_TRUE(ReadFile(named + "/" + name) == ReadFile(dir_.File(name))) << name;
+  }
 }
 
 TEST_F(SkyMapToolTest, BadArgumentsGiveStatusTwoAndOneLine) {
@@ -370,7 +379,7 @@ TEST_F(SkyMapToolTest, BadArgumentsGiveStatusTwoAndOneLine) {
       {"--lat", "abc"},         {"--lat", "80"},        {"--lat", "-75.1"},      {"--lon", "181"},
       {"--utc-offset", "-13"},  {"--utc-offset", "15"}, {"--hour", "24"},        {"--hour", "-0.5"},
       {"--year", "1899"},       {"--year", "2101"},     {"--year", "twenty"},    {"--frobnicate", "1"},
-      {"--year"},               {"a", "b", "c"},        {"BSC", "out", "--output", "dir"},
+      {"--year"},               {"a", "b", "c"},        {"BSC", "out", "--output", "dir"}, {"--place", "paris"},
   };
   for (const std::vector<std::string>& args : bad) {
     std::vector<std::string> withOutput = args;
@@ -388,7 +397,7 @@ TEST_F(SkyMapToolTest, BadArgumentsGiveStatusTwoAndOneLine) {
   const ToolRun help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: skymap", 0), 0u) << help.out;
-  for (const char* option : {"--lat", "--lon", "--utc-offset", "--hour", "--year", "--output"}) {
+  for (const char* option : {"--lat", "--lon", "--utc-offset", "--hour", "--year", "--place", "--output"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
 }

@@ -151,6 +151,7 @@ void PrintUsage(std::FILE* to) {
                "  --utc-offset HOURS  the local clock's offset from UT, -12..14, e.g. 9, -3, 5.5 (default 9)\n"
                "  --hour H            the local clock hour the window shows, 0 to under 24 (default 21)\n"
                "  --year YYYY         the year, 1900..2100; the stars are precessed to its middle\n"
+               "  --place NAME        tokyo, sapporo, naha, berlin or buenos-aires: latitude, longitude and offset\n"
                "  --output DIR        where to write the two files (instead of OUTPUT_DIR)\n"
                "  --help              this text\n",
                kDefaultOutput, kDefaultCatalogue);

@@ -380,6 +380,7 @@ int main(int argc, char** argv) {
         "  --utc-offset HOURS  the local clock's offset from UT, -12..14, e.g. 9, -3, 5.5 (default 9)\n"
         "  --hour H            the local clock hour the window shows, 0 to under 24 (default 21)\n"
         "  --year YYYY         the year, 1900..2100; the stars are precessed to its middle\n"
+        "  --place NAME        tokyo, sapporo, naha, berlin or buenos-aires: latitude, longitude and offset\n"
         "  --output DIR        write DIR/%s (instead of OUT.sbd)\n",
         kUsageLine, kTableName);
     return 0;
