@@ -189,8 +189,9 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::printf("latitude %g, longitude %g east, %g:00 local time (UTC%+g), %d, %s\n", observer.latitudeDegrees,
-              observer.longitudeEastDegrees, observer.localHour, observer.utcOffsetHours, observer.year,
+  const long minutes = std::lround(observer.localHour * 60.0);
+  std::printf("latitude %g, longitude %g east, %02ld:%02ld local time (UTC%+g), %d, %s\n", observer.latitudeDegrees,
+              observer.longitudeEastDegrees, minutes / 60 % 24, minutes % 60, observer.utcOffsetHours, observer.year,
               observer.precessToYear ? "positions precessed to the middle of the year" : "J2000 positions");
   std::printf("columns per degree of RA k = %.10f, C0 = %.6f, rows per degree = %.10f\n", chart::kColumnsPerDegree,
               projection.ReferenceColumn(), projection.RowsPerDegree());
