@@ -109,6 +109,13 @@ UINT CDib::Realize(CDC* dc, BOOL forceBackground) {
   return ::RealizePalette(dc->m_hDC);
 }
 
+int CDib::ReleasePixels() {
+  if (!m_hBitmap) return 0;
+  std::vector<BYTE>().swap(m_pixelBlock);
+  m_pBits = nullptr;
+  return 1;
+}
+
 int CDib::Free() {
   // The block's memory goes back; the handles are deleted but keep their values.
   std::vector<BYTE>().swap(m_pixelBlock);

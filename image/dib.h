@@ -47,6 +47,10 @@ class CDib : public CCmdTarget {
   UINT Realize(CDC* dc, BOOL forceBackground);
   // Ends the life of the contents: pixels, screen bitmap and palette. Returns 1.
   int Free();
+  // Gives back the decoded pixels once the screen bitmap is made, keeping the bitmap, the
+  // palette and the header: for a picture that is only ever drawn (the sky maps hold nearly
+  // a megabyte each this way). Without a screen bitmap the pixels are kept. 1 if given back.
+  int ReleasePixels();
 
   BYTE m_fileHeader[image::sbm::kFileHeaderSize] = {};
   BitmapInfo256 m_bmi{};

@@ -260,6 +260,31 @@ TEST_F(DibTest, FreeGivesEverythingBack) {
   EXPECT_TRUE(Untouched());
 }
 
+TEST_F(DibTest, APictureThatGaveBackItsPixelsStillDrawsTheSame) {
+  const std::string path = dir_.Write("plain.sbm", MakeSbm({.width = kWidth, .height = kHeight}, PlainRows()));
+  CDib dib;
+  ASSERT_EQ(dib.Read(path.c_str(), nullptr), 1);
+  const std::size_t objects = gdi::LiveObjectCount();
+  EXPECT_EQ(dib.ReleasePixels(), 1);
+  EXPECT_EQ(dib.m_pBits, nullptr);
+  EXPECT_TRUE(dib.m_pixelBlock.empty());
+  EXPECT_EQ(gdi::LiveObjectCount(), objects);  // bitmap and palette stay
+  EXPECT_EQ(dib.m_nWidth, kWidth);
+  CDC& dc = Canvas();
+  dib.Draw(&dc, 0, 0, 0, 0, 0, 0, SRCCOPY);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) EXPECT_EQ(dc.GetPixel(x, y), TableRef(IndexAt(x, y))) << x << "," << y;
+  }
+  dib.Free();
+
+  // Without a screen bitmap the pixels are all there is: they stay.
+  CDib unmade;
+  unmade.m_pixelBlock.assign(24, 7);
+  unmade.m_pBits = unmade.m_pixelBlock.data();
+  EXPECT_EQ(unmade.ReleasePixels(), 0);
+  EXPECT_EQ(unmade.m_pixelBlock.size(), 24u);
+}
+
 // Bitmaps written by ImageMagick (see data/sbm/make_fixtures.sh), with a full colour table,
 // load as SBM pictures with the pixels of the PNG they were made from.
 TEST_F(DibTest, BitmapsFromACommonImageToolLoadWithTheirSourcePixels) {
