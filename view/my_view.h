@@ -51,7 +51,7 @@ class CMyView : public CView {
   CWnd* MainWindow() const;
 
   // ---- Star balloons ----
-  // Reads the star table from "SPup.sbd" in the program folder.
+  // Reads the star table from "SPup.sbd": the user's (sky::SkyFilePath) or the program folder's.
   void LoadStarTable();
   // 1 when a star of the table lies at the view point: its texts are then the balloon's.
   // With a frame shown only the panes count; the first entry that contains the point wins.
@@ -66,8 +66,8 @@ class CMyView : public CView {
   void PaintClock(CDC* dc);
 
   // ---- Members, in the order of their owners' table ----
-  CDib* m_pSkyMapHi = nullptr;          // star picture "SkyMapHi.SBM"
-  CDib* m_pSkyMapSh = nullptr;          // its mask "SkyMapSh.SBM"
+  CDib* m_pSkyMapHi = nullptr;          // star picture "SkyMapHi.SBM", the user's or the shipped one
+  CDib* m_pSkyMapSh = nullptr;          // its mask "SkyMapSh.SBM", likewise
   CPen* m_pFramePens[14] = {};          // log palette 0..6, then aluminium 0..6
   int m_nSkyTimer = 0;                  // 1 once the sky timer runs
   CFont m_fontClock;

@@ -10,6 +10,7 @@
 #include "image/dib.h"
 #include "platform/gdi/recorded_drawing.h"
 #include "res/resource.h"
+#include "sky/sky_files.h"
 #include "view/my_view.h"
 
 namespace {
@@ -39,9 +40,10 @@ int CMyView::OnCreate(LPCREATESTRUCT cs) {
   CaptureDesktop();
   if (desktopDc) desktop->ReleaseDC(desktopDc);
 
+  // Each map is the user's own when there is one, else the one shipped in the program folder.
   const CString folder = GetMyApp()->m_strProgramDir;
-  if (m_pSkyMapHi) m_pSkyMapHi->Read((folder + "SkyMapHi.SBM").c_str(), this);
-  if (m_pSkyMapSh) m_pSkyMapSh->Read((folder + "SkyMapSh.SBM").c_str(), this);
+  if (m_pSkyMapHi) m_pSkyMapHi->Read(sky::SkyFilePath(folder, "SkyMapHi.SBM").c_str(), this);
+  if (m_pSkyMapSh) m_pSkyMapSh->Read(sky::SkyFilePath(folder, "SkyMapSh.SBM").c_str(), this);
 
   m_nSkyTimer = 1;
   SetTimer(static_cast<UINT_PTR>(m_nSkyTimer), 1000, nullptr);

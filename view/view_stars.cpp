@@ -3,10 +3,13 @@
 #include "app/my_app.h"
 #include "document/my_doc.h"
 #include "document/settings.h"
+#include "sky/sky_files.h"
 #include "sky/star_table.h"
 #include "view/my_view.h"
 
-void CMyView::LoadStarTable() { sky::LoadStarTable((GetMyApp()->m_strProgramDir + "SPup.sbd").c_str(), m_starTable); }
+void CMyView::LoadStarTable() {
+  sky::LoadStarTable(sky::SkyFilePath(GetMyApp()->m_strProgramDir, "SPup.sbd").c_str(), m_starTable);
+}
 
 int CMyView::HitStar(int x, int y) {
   if (GetDocument()->EdgeFlg == settings::kOn) {
