@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "image/png_file.h"
-#include "image/sbm_reader.h"
 #include "platform/core/profile_store.h"
 #include "sky/sky_placement.h"
+#include "user_sky_files.h"
 
 #ifdef LV_SNAPSHOT_PATH
 
@@ -37,9 +37,11 @@ class SnapshotToolTest : public ::testing::Test {
     std::string err;
   };
 
-  // Runs the tool with a settings folder of the test's own.
+  // Runs the tool with a settings folder and a data folder of the test's own, so that the
+  // developer's own sky files are never read.
   Run Snapshot(const std::vector<std::string>& args) {
-    std::string command = "XDG_CONFIG_HOME=" + Quote(dir_ + "/config") + " " + Quote(LV_SNAPSHOT_PATH);
+    std::string command = "XDG_CONFIG_HOME=" + Quote(dir_ + "/config") + " XDG_DATA_HOME=" + Quote(DataHome()) + " " +
+                          Quote(LV_SNAPSHOT_PATH);
     for (const std::string& a : args) command += " " + Quote(a);
     command += " 2>" + Quote(dir_ + "/err.txt");
     Run r;
@@ -53,14 +55,25 @@ class SnapshotToolTest : public ::testing::Test {
   }
 
   std::string Out(const std::string& name) const { return dir_ + "/" + name; }
+  std::string DataHome() const { return dir_ + "/data"; }
+  static fs::path Shipped(const std::string& name) { return fs::path(LV_SNAPSHOT_PATH).parent_path() / name; }
 
   // The shipped sky map, decoded, from the program folder beside the tool.
   platform::Image Map() {
-    const fs::path file = fs::path(LV_SNAPSHOT_PATH).parent_path() / "SkyMapHi.SBM";
-    image::sbm::FileSource source(file.c_str());
-    image::sbm::Picture picture;
-    EXPECT_EQ(image::sbm::ReadPicture(source, picture), image::sbm::ReadOutcome::kLoaded);
-    return *image::sbm::ToArgb(picture);
+    const platform::Image map = usersky::DecodedMap(Shipped("SkyMapHi.SBM"));
+    EXPECT_GT(map.width, 0);
+    return map;
+  }
+
+  // How many pixels of a 100-pixel window differ from the map's square at `o`.
+  static int DifferFromMap(const platform::Image& png, const platform::Image& map, POINT o) {
+    int wrong = 0;
+    for (int y = 0; y < 100; ++y) {
+      for (int x = 0; x < 100; ++x) {
+        wrong += png.argb[static_cast<size_t>(y) * 100 + x] != map.argb[static_cast<size_t>(o.y + y) * map.width + o.x + x];
+      }
+    }
+    return wrong;
   }
 
   std::string dir_;
@@ -73,15 +86,32 @@ TEST_F(SnapshotToolTest, DarknessWithoutFrameIsTheMapSliceOfTheDate) {
   ASSERT_TRUE(png.has_value());
   ASSERT_EQ(png->width, 100);
   ASSERT_EQ(png->height, 100);
-  const platform::Image map = Map();
+  EXPECT_EQ(DifferFromMap(*png, Map(), sky::SkyOrigin(1, 1, 100, 100)), 0);
+}
+
+TEST_F(SnapshotToolTest, TheUsersOwnSkyFilesAreDrawnUntilTheirFolderGoes) {
   const POINT o = sky::SkyOrigin(1, 1, 100, 100);
-  int wrong = 0;
-  for (int y = 0; y < 100; ++y) {
-    for (int x = 0; x < 100; ++x) {
-      wrong += png->argb[static_cast<size_t>(y) * 100 + x] != map.argb[static_cast<size_t>(o.y + y) * map.width + o.x + x];
-    }
-  }
-  EXPECT_EQ(wrong, 0);
+  const fs::path user = fs::path(DataHome()) / "Lumivane";
+  usersky::WriteInvertedMap(Shipped("SkyMapHi.SBM"), user / "SkyMapHi.SBM");
+  usersky::WriteBytes(user / "SPup.sbd", usersky::OneStarTable(o.x + 48, o.y + 48, o.x + 52, o.y + 52));
+  const std::vector<std::string> args = {"--date",    "2027-01-01", "--set",     "FrameSizeNo=1", "--set",
+                                         "EdgeFlg=0", "--pointer",  "50,50",     "--balloon",     Out("b.png"),
+                                         Out("a.png")};
+  const Run r = Snapshot(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto png = image::ReadPng(Out("a.png"));
+  ASSERT_TRUE(png.has_value());
+  ASSERT_EQ(png->width, 100);
+  const platform::Image userMap = usersky::DecodedMap(user / "SkyMapHi.SBM");
+  EXPECT_EQ(DifferFromMap(*png, userMap, o), 0);
+  EXPECT_GT(DifferFromMap(*png, Map(), o), 100 * 100 / 2);
+  // The user's one star answers where the shipped table may have none.
+  EXPECT_TRUE(image::ReadPng(Out("b.png")).has_value());
+
+  fs::remove_all(user);
+  const Run shipped = Snapshot({"--date", "2027-01-01", "--set", "FrameSizeNo=1", "--set", "EdgeFlg=0", Out("s.png")});
+  ASSERT_EQ(shipped.status, 0) << shipped.err;
+  EXPECT_EQ(DifferFromMap(*image::ReadPng(Out("s.png")), Map(), o), 0);
 }
 
 TEST_F(SnapshotToolTest, RoundWindowsAreTransparentOutsideTheirEllipse) {

@@ -502,6 +502,9 @@ std::string TestDesktop::Logs() const {
 void DesktopFixture::SetUp() {
   char pattern[] = "/tmp/lumivane-e2e-XXXXXX";
   config_ = mkdtemp(pattern);
+  // The sky files come from the program folder alone, never from the developer's own data
+  // folder: everything the test starts inherits an empty one.
+  setenv("XDG_DATA_HOME", (config_ + "/data").c_str(), 1);
 }
 
 void DesktopFixture::TearDown() {

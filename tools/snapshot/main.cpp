@@ -1,6 +1,7 @@
 // lumivane-snapshot: runs the real program objects on the headless backend and writes what
 // the window shows after its first full paint to a PNG, for previews, documentation and
-// pixel tests.
+// pixel tests. The view reads the sky files as the program does: each the user's own when
+// there is one (sky::SkyFilePath), else the program folder's beside this tool.
 #include <stdlib.h>
 
 #include <cerrno>
