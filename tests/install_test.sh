@@ -16,8 +16,9 @@ cmake --install "$build" --prefix "$prefix" > "$prefix/install.log"
 [ -x "$prefix/bin/sbmtool" ] && [ -x "$prefix/bin/skymap" ] || fail "the tools are not in bin"
 
 # The star table is read from the installed program folder: with it Vega's balloon shows,
-# without it there is none.
+# without it there is none. An empty data folder keeps a user's own sky files out of it.
 export XDG_CONFIG_HOME="$prefix/config"
+export XDG_DATA_HOME="$prefix/data"
 snap() {
   "$prefix/bin/lumivane-snapshot" --date 2026-08-10 --set FrameSizeNo=6 --set EdgeFlg=0 \
     --pointer 173,160 --balloon "$prefix/balloon.png" "$prefix/window.png"
