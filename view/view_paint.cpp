@@ -44,6 +44,10 @@ int CMyView::OnCreate(LPCREATESTRUCT cs) {
   const CString folder = GetMyApp()->m_strProgramDir;
   if (m_pSkyMapHi) m_pSkyMapHi->Read(sky::SkyFilePath(folder, "SkyMapHi.SBM").c_str(), this);
   if (m_pSkyMapSh) m_pSkyMapSh->Read(sky::SkyFilePath(folder, "SkyMapSh.SBM").c_str(), this);
+  // The maps are only ever drawn from their screen bitmaps: their decoded pixels, nearly a
+  // megabyte each, would lie unused for the whole run.
+  if (m_pSkyMapHi) m_pSkyMapHi->ReleasePixels();
+  if (m_pSkyMapSh) m_pSkyMapSh->ReleasePixels();
 
   m_nSkyTimer = 1;
   SetTimer(static_cast<UINT_PTR>(m_nSkyTimer), 1000, nullptr);
