@@ -172,8 +172,8 @@ void FillQuad(Plotter& p, const POINT (&q)[4]) {
       xs[n++] = a.x + CeilDiv(static_cast<long long>(y - a.y) * (b.x - a.x), b.y - a.y);
     }
     if (n < 2) continue;
-    std::sort(xs, xs + n);
-    p.Span(static_cast<int>(xs[0]), static_cast<int>(xs[n - 1]), y);
+    const auto [left, right] = std::minmax_element(xs, xs + n);
+    p.Span(*left, *right, y);
   }
 }
 
