@@ -49,7 +49,7 @@ constexpr const char* kStarTitle = "Tester";
 // A star table of one star whose two rectangles are both `left, top, right, bottom` on the
 // map, with plain ASCII texts (the same bytes in code page 932).
 inline std::string OneStarTable(int left, int top, int right, int bottom) {
-  char rect[64];
+  char rect[96];
   std::snprintf(rect, sizeof rect, "%4d,%4d,%4d,%4d\r\n", left, top, right, bottom);
   return std::string(rect) + rect + kStarTitle + ";\r\nTest, a star of the user's;\r\nDrawn for the test.;\r\n";
 }
