@@ -15,6 +15,7 @@
 #include "image/sbm_writer.h"
 #include "sky/sky_chart.h"
 #include "sky/star_picture.h"
+#include "tools/skymap/star_motions.h"
 
 namespace chart = sky::chart;
 namespace sbm = image::sbm;
@@ -29,6 +30,7 @@ struct Star {
   double raHours = 0.0;
   double magnitude = 0.0;
   std::string name;
+  long hr = 0;  // 0 when the line gives none: then no proper motion is known
 };
 
 // Reads "dec(deg) ra(hours) mag "name" HR HD SAO" lines; '#' starts a comment line. A line
@@ -56,7 +58,10 @@ bool ReadCatalogue(const std::string& path, std::vector<Star>& stars, std::strin
     const std::string_view rest = std::string_view(line).substr(static_cast<std::size_t>(consumed));
     if (rest.size() >= 2 && rest.front() == '"') {
       const std::size_t close = rest.find('"', 1);
-      if (close != std::string_view::npos) star.name = std::string(rest.substr(1, close - 1));
+      if (close != std::string_view::npos) {
+        star.name = std::string(rest.substr(1, close - 1));
+        std::sscanf(std::string(rest.substr(close + 1)).c_str(), "%ld", &star.hr);
+      }
     }
     stars.push_back(std::move(star));
   }
@@ -88,7 +93,8 @@ std::vector<BYTE> DrawStars(const chart::Projection& projection, const std::vect
   for (const Star& star : stars) {
     if (star.magnitude > sky::kFaintestMagnitude) continue;
     ++counts.brightEnough;
-    const sky::Equatorial position = projection.StarPosition({star.raHours * 15.0, star.decDegrees});
+    const sky::Equatorial position =
+        projection.StarPosition({star.raHours * 15.0, star.decDegrees}, sky::CatalogueMotion(star.hr));
     const std::optional<int> row = projection.Row(position.decDegrees);
     if (!row) continue;
     ++counts.onStrip;
@@ -190,9 +196,9 @@ int main(int argc, char** argv) {
   }
 
   const long minutes = std::lround(observer.localHour * 60.0);
-  std::printf("latitude %g, longitude %g east, %02ld:%02ld local time (UTC%+g), %d, %s\n", observer.latitudeDegrees,
-              observer.longitudeEastDegrees, minutes / 60 % 24, minutes % 60, observer.utcOffsetHours, observer.year,
-              observer.precessToYear ? "positions precessed to the middle of the year" : "J2000 positions");
+  std::printf("latitude %g, longitude %g east, %02ld:%02ld local time (UTC%+g), stars as in the middle of %d\n",
+              observer.latitudeDegrees, observer.longitudeEastDegrees, minutes / 60 % 24, minutes % 60,
+              observer.utcOffsetHours, observer.year);
   std::printf("columns per degree of RA k = %.10f, C0 = %.6f, rows per degree = %.10f\n", chart::kColumnsPerDegree,
               projection.ReferenceColumn(), projection.RowsPerDegree());
   std::printf("declinations %+.1f (top row) to %+.1f (bottom row)\n", projection.TopDeclination(),
