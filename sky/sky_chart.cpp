@@ -11,8 +11,7 @@ namespace sky::chart {
 
 namespace {
 
-// The window of day 0 would start at column 1510; each later day starts 4
-// columns further left.
+// The window of day 0 would start at column 1510; each later day starts 4 columns further left.
 constexpr int kWindowLeftOfDayZero = 1510;
 
 // Non-leap month lengths; a map year always has 365 days.
@@ -22,10 +21,8 @@ double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
 
 double Wrap(double value, double period) {
   double r = std::fmod(value, period);
-  if (r < 0.0)
-    r += period;
-  // fmod of a value just under a multiple of the period can round up to the
-  // period itself.
+  if (r < 0.0) r += period;
+  // fmod of a value just under a multiple of the period can round up to the period itself.
   return r >= period ? 0.0 : r;
 }
 
@@ -36,40 +33,32 @@ std::string Decimal(double value) {
   return text;
 }
 
-// The whole text as a number of type T, an optional '+' allowed; nothing for
-// anything else.
-template <typename T> std::optional<T> ParseNumber(std::string_view text) {
+// The whole text as a number of type T, an optional '+' allowed; nothing for anything else.
+template <typename T>
+std::optional<T> ParseNumber(std::string_view text) {
   if (!text.empty() && text.front() == '+') {
     text.remove_prefix(1);
     // from_chars would read the "-3" of "+-3" as a number of its own.
-    if (!text.empty() && (text.front() == '-' || text.front() == '+'))
-      return std::nullopt;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) return std::nullopt;
   }
-  if (text.empty())
-    return std::nullopt;
+  if (text.empty()) return std::nullopt;
   T value{};
-  const auto [end, ec] =
-      std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size())
-    return std::nullopt;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
   if constexpr (std::is_floating_point_v<T>) {
-    if (!std::isfinite(value))
-      return std::nullopt;
+    if (!std::isfinite(value)) return std::nullopt;
   }
   return value;
 }
 
 // Written so that NaN is outside every range.
-bool Within(double value, double low, double high) {
-  return value >= low && value <= high;
-}
+bool Within(double value, double low, double high) { return value >= low && value <= high; }
 
-} // namespace
+}  // namespace
 
 double DaysSinceJ2000(int year, int month, int day, double utHours) {
   using namespace std::chrono;
-  const sys_days date{std::chrono::year{year} /
-                      std::chrono::month{static_cast<unsigned>(month)} /
+  const sys_days date{std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
                       std::chrono::day{static_cast<unsigned>(day)}};
   const sys_days epoch{std::chrono::year{2000} / January / 1};
   const double wholeDays = static_cast<double>((date - epoch).count());
@@ -82,62 +71,48 @@ double GreenwichSiderealHours(double daysSinceJ2000) {
 }
 
 double LocalSiderealDegrees(double daysSinceJ2000, double longitudeEast) {
-  return Wrap(GreenwichSiderealHours(daysSinceJ2000) * 15.0 + longitudeEast,
-              360.0);
+  return Wrap(GreenwichSiderealHours(daysSinceJ2000) * 15.0 + longitudeEast, 360.0);
 }
 
 int MapDay(int month, int dayOfMonth) {
-  if (month < 1 || month > 12)
-    return 0;
-  if (month == 2 && dayOfMonth == 29)
-    return MapDay(3, 1);
+  if (month < 1 || month > 12) return 0;
+  if (month == 2 && dayOfMonth == 29) return MapDay(3, 1);
   int day = dayOfMonth;
-  for (int m = 0; m < month - 1; ++m)
-    day += kMonthDays[m];
+  for (int m = 0; m < month - 1; ++m) day += kMonthDays[m];
   return day;
 }
 
-std::string ObserverProblem(const Observer &o) {
+std::string ObserverProblem(const Observer& o) {
   if (!Within(o.latitudeDegrees, -kLargestLatitude, kLargestLatitude)) {
-    return "latitude " + Decimal(o.latitudeDegrees) +
-           " is outside -75..75 degrees (the strip's projection does not "
+    return "latitude " + Decimal(o.latitudeDegrees) + " is outside -75..75 degrees (the strip's projection does not "
            "suit the sky near a pole)";
   }
   if (!Within(o.longitudeEastDegrees, -180.0, 180.0)) {
-    return "longitude " + Decimal(o.longitudeEastDegrees) +
-           " is outside -180..180 degrees (east positive)";
+    return "longitude " + Decimal(o.longitudeEastDegrees) + " is outside -180..180 degrees (east positive)";
   }
   if (!Within(o.utcOffsetHours, kSmallestUtcOffset, kLargestUtcOffset)) {
-    return "UTC offset " + Decimal(o.utcOffsetHours) +
-           " is outside -12..+14 hours";
+    return "UTC offset " + Decimal(o.utcOffsetHours) + " is outside -12..+14 hours";
   }
   if (!(o.localHour >= 0.0 && o.localHour < 24.0)) {
     return "hour " + Decimal(o.localHour) + " is outside 0 to under 24";
   }
   if (o.year < kFirstYear || o.year > kLastYear) {
-    return "year " + std::to_string(o.year) + " is outside " +
-           std::to_string(kFirstYear) + ".." + std::to_string(kLastYear);
+    return "year " + std::to_string(o.year) + " is outside " + std::to_string(kFirstYear) + ".." +
+           std::to_string(kLastYear);
   }
   return {};
 }
 
-bool SetObserverOption(Observer &observer, std::string_view option,
-                       std::string_view value, std::string *error) {
-  double *field = nullptr;
-  if (option == "--lat")
-    field = &observer.latitudeDegrees;
-  if (option == "--lon")
-    field = &observer.longitudeEastDegrees;
-  if (option == "--utc-offset")
-    field = &observer.utcOffsetHours;
-  if (option == "--hour")
-    field = &observer.localHour;
+bool SetObserverOption(Observer& observer, std::string_view option, std::string_view value, std::string* error) {
+  double* field = nullptr;
+  if (option == "--lat") field = &observer.latitudeDegrees;
+  if (option == "--lon") field = &observer.longitudeEastDegrees;
+  if (option == "--utc-offset") field = &observer.utcOffsetHours;
+  if (option == "--hour") field = &observer.localHour;
   if (field) {
     const std::optional<double> number = ParseNumber<double>(value);
     if (!number) {
-      if (error)
-        *error = std::string(option) + ": \"" + std::string(value) +
-                 "\" is not a number";
+      if (error) *error = std::string(option) + ": \"" + std::string(value) + "\" is not a number";
       return false;
     }
     *field = *number;
@@ -146,8 +121,7 @@ bool SetObserverOption(Observer &observer, std::string_view option,
   if (option == "--year") {
     const std::optional<int> number = ParseNumber<int>(value);
     if (!number) {
-      if (error)
-        *error = "--year: \"" + std::string(value) + "\" is not a whole year";
+      if (error) *error = "--year: \"" + std::string(value) + "\" is not a whole year";
       return false;
     }
     observer.year = *number;
@@ -155,7 +129,7 @@ bool SetObserverOption(Observer &observer, std::string_view option,
   }
   if (option == "--place") {
     std::string known;
-    for (const NamedPlace &place : kNamedPlaces) {
+    for (const NamedPlace& place : kNamedPlaces) {
       if (value == place.name) {
         observer.latitudeDegrees = place.latitudeDegrees;
         observer.longitudeEastDegrees = place.longitudeEastDegrees;
@@ -164,29 +138,22 @@ bool SetObserverOption(Observer &observer, std::string_view option,
       }
       known += known.empty() ? place.name : std::string(", ") + place.name;
     }
-    if (error)
-      *error = "--place: \"" + std::string(value) + "\" is not one of " + known;
+    if (error) *error = "--place: \"" + std::string(value) + "\" is not one of " + known;
     return false;
   }
-  if (error)
-    *error = "unknown option " + std::string(option);
+  if (error) *error = "unknown option " + std::string(option);
   return false;
 }
 
 const char kObserverOptionsHelp[] =
     "  --lat DEG           latitude, north positive, -75..75 (default 35.7)\n"
-    "  --lon DEG           longitude, east positive, -180..180 (default "
-    "139.7)\n"
-    "  --utc-offset HOURS  the local clock's offset from UT, -12..14, e.g. 9, "
-    "-3, 5.5 (default 9)\n"
-    "  --hour H            the local clock hour the window shows, 0 to under "
-    "24 (default 21)\n"
-    "  --year YYYY         the year the stars are placed for, 1900..2100 "
-    "(default 2026)\n"
-    "  --place NAME        tokyo, sapporo, naha, berlin or buenos-aires: "
-    "latitude, longitude and offset\n";
+    "  --lon DEG           longitude, east positive, -180..180 (default 139.7)\n"
+    "  --utc-offset HOURS  the local clock's offset from UT, -12..14, e.g. 9, -3, 5.5 (default 9)\n"
+    "  --hour H            the local clock hour the window shows, 0 to under 24 (default 21)\n"
+    "  --year YYYY         the year the stars are placed for, 1900..2100 (default 2026)\n"
+    "  --place NAME        tokyo, sapporo, naha, berlin or buenos-aires: latitude, longitude and offset\n";
 
-ToolArguments ReadToolArguments(int argc, const char *const *argv) {
+ToolArguments ReadToolArguments(int argc, const char* const* argv) {
   ToolArguments out;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -194,8 +161,8 @@ ToolArguments ReadToolArguments(int argc, const char *const *argv) {
       out.help = true;
       return out;
     }
-    // A lone "-" is a plain argument; every option takes a value, which may
-    // itself start with a minus (--lat -34.6).
+    // A lone "-" is a plain argument; every option takes a value, which may itself start with
+    // a minus (--lat -34.6).
     if (argument.size() < 2 || argument[0] != '-') {
       out.positional.emplace_back(argument);
       continue;
@@ -209,8 +176,7 @@ ToolArguments ReadToolArguments(int argc, const char *const *argv) {
       out.outputDir = std::string(value);
       continue;
     }
-    if (!SetObserverOption(out.observer, argument, value, &out.error))
-      return out;
+    if (!SetObserverOption(out.observer, argument, value, &out.error)) return out;
     out.observerGiven = true;
   }
   out.error = ObserverProblem(out.observer);
@@ -219,35 +185,29 @@ ToolArguments ReadToolArguments(int argc, const char *const *argv) {
 
 Projection::Projection() : Projection(Observer{}) {}
 
-Projection::Projection(const Observer &observer)
-    : observer_(observer),
-      rowsPerDegree_(kColumnsPerDegree /
-                     std::cos(Radians(observer.latitudeDegrees))) {
-  referenceColumn_ =
-      WindowCentreColumn(1) + kColumnsPerDegree * ZenithRightAscension(1);
+Projection::Projection(const Observer& observer)
+    : observer_(observer), rowsPerDegree_(kColumnsPerDegree / std::cos(Radians(observer.latitudeDegrees))) {
+  referenceColumn_ = WindowCentreColumn(1) + kColumnsPerDegree * ZenithRightAscension(1);
 }
 
-std::optional<Projection> Projection::Make(const Observer &observer,
-                                           std::string *error) {
+std::optional<Projection> Projection::Make(const Observer& observer, std::string* error) {
   const std::string problem = ObserverProblem(observer);
   if (!problem.empty()) {
-    if (error)
-      *error = problem;
+    if (error) *error = problem;
     return std::nullopt;
   }
   return Projection(observer);
 }
 
 double Projection::ZenithRightAscension(int day) const {
-  // The local hour of 1 January may be another day in UT; the linear day count
-  // takes an hour past either end of the day as it is.
+  // The local hour of 1 January may be another day in UT; the linear day count takes an hour
+  // past either end of the day as it is.
   const double utHours = observer_.localHour - observer_.utcOffsetHours;
   const double d = DaysSinceJ2000(observer_.year, 1, 1, utHours) + (day - 1);
   return LocalSiderealDegrees(d, observer_.longitudeEastDegrees);
 }
 
-Equatorial Projection::StarPosition(Equatorial j2000,
-                                    ProperMotion motion) const {
+Equatorial Projection::StarPosition(Equatorial j2000, ProperMotion motion) const {
   const double epoch = MidYearEpoch(observer_.year);
   return PrecessFromJ2000(MoveByProperMotion(j2000, motion, epoch), epoch);
 }
@@ -259,14 +219,12 @@ double Projection::ExactColumn(double raDegrees) const {
 std::vector<double> Projection::ExactColumns(double raDegrees) const {
   const double x = ExactColumn(raDegrees);
   std::vector<double> out;
-  // x lies within one circle below C0 (about 1928 for the default), so copies
-  // one circle either side cover the strip; two either side cost nothing and
-  // keep this right for any C0.
+  // x lies within one circle below C0 (about 1928 for the default), so copies one circle
+  // either side cover the strip; two either side cost nothing and keep this right for any C0.
   for (int n = -2; n <= 2; ++n) {
     const double copy = x + n * kWrapColumns;
     const int pixel = RoundToPixel(copy);
-    if (pixel >= 0 && pixel < kMapWidth)
-      out.push_back(copy);
+    if (pixel >= 0 && pixel < kMapWidth) out.push_back(copy);
   }
   return out;
 }
@@ -277,59 +235,40 @@ double Projection::ExactRow(double decDegrees) const {
 
 std::vector<int> Projection::Columns(double raDegrees) const {
   std::vector<int> out;
-  for (double x : ExactColumns(raDegrees))
-    out.push_back(RoundToPixel(x));
+  for (double x : ExactColumns(raDegrees)) out.push_back(RoundToPixel(x));
   return out;
 }
 
 std::optional<int> Projection::Row(double decDegrees) const {
   const int row = RoundToPixel(ExactRow(decDegrees));
-  if (row < 0 || row >= kMapHeight)
-    return std::nullopt;
+  if (row < 0 || row >= kMapHeight) return std::nullopt;
   return row;
 }
 
-double Projection::TopDeclination() const {
-  return observer_.latitudeDegrees + kZenithRow / rowsPerDegree_;
-}
+double Projection::TopDeclination() const { return observer_.latitudeDegrees + kZenithRow / rowsPerDegree_; }
 
 double Projection::BottomDeclination() const {
-  return observer_.latitudeDegrees -
-         (kMapHeight - 1 - kZenithRow) / rowsPerDegree_;
+  return observer_.latitudeDegrees - (kMapHeight - 1 - kZenithRow) / rowsPerDegree_;
 }
 
-const Projection &DefaultProjection() {
+const Projection& DefaultProjection() {
   static const Projection projection;
   return projection;
 }
 
-int RoundToPixel(double value) {
-  return static_cast<int>(std::floor(value + 0.5));
-}
+int RoundToPixel(double value) { return static_cast<int>(std::floor(value + 0.5)); }
 
 int WindowLeft(int day) { return kWindowLeftOfDayZero - kColumnsPerDay * day; }
 
 int WindowCentreColumn(int day) { return WindowLeft(day) + kWindowSide / 2; }
 
 double RowsPerDegree() { return DefaultProjection().RowsPerDegree(); }
-double ZenithRightAscension(int day) {
-  return DefaultProjection().ZenithRightAscension(day);
-}
+double ZenithRightAscension(int day) { return DefaultProjection().ZenithRightAscension(day); }
 double ReferenceColumn() { return DefaultProjection().ReferenceColumn(); }
-double ExactColumn(double raDegrees) {
-  return DefaultProjection().ExactColumn(raDegrees);
-}
-std::vector<double> ExactColumns(double raDegrees) {
-  return DefaultProjection().ExactColumns(raDegrees);
-}
-double ExactRow(double decDegrees) {
-  return DefaultProjection().ExactRow(decDegrees);
-}
-std::vector<int> Columns(double raDegrees) {
-  return DefaultProjection().Columns(raDegrees);
-}
-std::optional<int> Row(double decDegrees) {
-  return DefaultProjection().Row(decDegrees);
-}
+double ExactColumn(double raDegrees) { return DefaultProjection().ExactColumn(raDegrees); }
+std::vector<double> ExactColumns(double raDegrees) { return DefaultProjection().ExactColumns(raDegrees); }
+double ExactRow(double decDegrees) { return DefaultProjection().ExactRow(decDegrees); }
+std::vector<int> Columns(double raDegrees) { return DefaultProjection().Columns(raDegrees); }
+std::optional<int> Row(double decDegrees) { return DefaultProjection().Row(decDegrees); }
 
-} // namespace sky::chart
+}  // namespace sky::chart

@@ -1,7 +1,6 @@
-// The sky-map strip: the projection that places stars and cuts the window by
-// date, the two committed pictures, data/SkyMapHi.SBM and data/SkyMapSh.SBM,
-// drawn with it, and the tool that draws them (tools/skymap), for the committed
-// sky and for other places and years.
+// The sky-map strip: the projection that places stars and cuts the window by date, the two
+// committed pictures, data/SkyMapHi.SBM and data/SkyMapSh.SBM, drawn with it, and the tool
+// that draws them (tools/skymap), for the committed sky and for other places and years.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -17,8 +16,8 @@
 #include <vector>
 
 #include "image/sbm_reader.h"
-#include "independent_sky.h"
 #include "sbm_test_files.h"
+#include "independent_sky.h"
 #include "sky/precession.h"
 #include "sky/sky_chart.h"
 #include "tools/skymap/star_motions.h"
@@ -32,29 +31,23 @@ constexpr std::uint32_t kBlack = 0xFF000000u;
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 
 std::filesystem::path DataDir() {
-  return std::filesystem::path(LV_TEST_DATA_DIR).parent_path().parent_path() /
-         "data";
+  return std::filesystem::path(LV_TEST_DATA_DIR).parent_path().parent_path() / "data";
 }
 
-double Hours(int h, int m, double s) {
-  return (h + m / 60.0 + s / 3600.0) * 15.0;
-}
+double Hours(int h, int m, double s) { return (h + m / 60.0 + s / 3600.0) * 15.0; }
 double Degrees(int d, int m) { return d < 0 ? d - m / 60.0 : d + m / 60.0; }
 
-// A committed sky-map picture as read by the program, and its colours top row
-// first.
+// A committed sky-map picture as read by the program, and its colours top row first.
 struct MapFile {
   sbm::Picture picture;
   platform::Image image;
 
   std::uint32_t At(int x, int y) const {
-    return image.argb[static_cast<std::size_t>(y) *
-                          static_cast<std::size_t>(image.width) +
-                      static_cast<std::size_t>(x)];
+    return image.argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)];
   }
 };
 
-std::optional<MapFile> LoadPath(const std::string &path) {
+std::optional<MapFile> LoadPath(const std::string& path) {
   sbm::FileSource file(path.c_str());
   if (!file.IsOpen()) {
     ADD_FAILURE() << "cannot open " << path;
@@ -74,15 +67,12 @@ std::optional<MapFile> LoadPath(const std::string &path) {
   return map;
 }
 
-std::optional<MapFile> Load(const std::string &name) {
-  return LoadPath((DataDir() / name).string());
-}
+std::optional<MapFile> Load(const std::string& name) { return LoadPath((DataDir() / name).string()); }
 
 int Red(std::uint32_t argb) { return static_cast<int>((argb >> 16) & 0xFF); }
 int Blue(std::uint32_t argb) { return static_cast<int>(argb & 0xFF); }
 
-// --- The projection
-// -------------------------------------------------------------------------
+// --- The projection -------------------------------------------------------------------------
 
 TEST(SkyMapChartTest, ScalesFollowTheSiderealDrift) {
   // 360 x 0.00273790935 = 0.985647366 degrees a day; 4 columns for that.
@@ -94,20 +84,16 @@ TEST(SkyMapChartTest, ScalesFollowTheSiderealDrift) {
 }
 
 TEST(SkyMapChartTest, SiderealTimeMatchesAPublishedValue) {
-  // Mean sidereal time at Greenwich, 1987 April 10, 0h UT: 13h10m46.3668s (a
-  // textbook example); the linear formula is within a few milliseconds of it.
+  // Mean sidereal time at Greenwich, 1987 April 10, 0h UT: 13h10m46.3668s (a textbook
+  // example); the linear formula is within a few milliseconds of it.
   const double d = chart::DaysSinceJ2000(1987, 4, 10, 0.0);
   EXPECT_DOUBLE_EQ(d, -4649.5);
-  EXPECT_NEAR(chart::GreenwichSiderealHours(d),
-              13 + 10 / 60.0 + 46.3668 / 3600.0, 0.01 / 3600.0);
+  EXPECT_NEAR(chart::GreenwichSiderealHours(d), 13 + 10 / 60.0 + 46.3668 / 3600.0, 0.01 / 3600.0);
   // 2026-01-01 12:00 UT is 26 years of 365 days plus 7 leap days after J2000.0.
   EXPECT_DOUBLE_EQ(chart::DaysSinceJ2000(2026, 1, 1, 12.0), 9497.0);
-  // Tokyo is 139.7 degrees east: its sidereal time is 9h18m48s ahead of
-  // Greenwich's.
-  EXPECT_NEAR(
-      chart::LocalSiderealDegrees(d, 139.7),
-      std::fmod((13 + 10 / 60.0 + 46.3668 / 3600.0) * 15.0 + 139.7, 360.0),
-      0.001);
+  // Tokyo is 139.7 degrees east: its sidereal time is 9h18m48s ahead of Greenwich's.
+  EXPECT_NEAR(chart::LocalSiderealDegrees(d, 139.7), std::fmod((13 + 10 / 60.0 + 46.3668 / 3600.0) * 15.0 + 139.7, 360.0),
+              0.001);
 }
 
 TEST(SkyMapChartTest, MapDaysCountFrom1JanuaryAndSkipLeapDays) {
@@ -129,31 +115,25 @@ TEST(SkyMapChartTest, WindowCentreIsTheEveningZenithOfEachDay) {
     SCOPED_TRACE(day);
     const int centre = 1685 - 4 * day;
     EXPECT_EQ(chart::WindowCentreColumn(day), centre);
-    // The right ascension overhead that evening, from its own sidereal time,
-    // lands on the centre column (one of its copies does, where the sky
-    // repeats).
-    const std::vector<double> columns =
-        chart::ExactColumns(chart::ZenithRightAscension(day));
+    // The right ascension overhead that evening, from its own sidereal time, lands on the
+    // centre column (one of its copies does, where the sky repeats).
+    const std::vector<double> columns = chart::ExactColumns(chart::ZenithRightAscension(day));
     ASSERT_FALSE(columns.empty());
     double nearest = 1e9;
-    for (double x : columns)
-      nearest = std::min(nearest, std::abs(x - centre));
+    for (double x : columns) nearest = std::min(nearest, std::abs(x - centre));
     EXPECT_LT(nearest, 0.001);
   }
-  // On 9 December at 21:00 the sky overhead in Tokyo is at about 2h32m of right
-  // ascension (sidereal time is near 0h at Greenwich at midnight UT around the
-  // September equinox and gains 3m56s a day; then 12 hours later and 9h19m
-  // east).
+  // On 9 December at 21:00 the sky overhead in Tokyo is at about 2h32m of right ascension
+  // (sidereal time is near 0h at Greenwich at midnight UT around the September equinox and
+  // gains 3m56s a day; then 12 hours later and 9h19m east).
   EXPECT_NEAR(chart::ZenithRightAscension(343), Hours(2, 31, 45), 0.1);
 }
 
 TEST(SkyMapChartTest, RightAscensionRunsLeftwardsAndWraps) {
   // East (higher right ascension) is on the left.
   EXPECT_LT(chart::ExactColumn(100.0), chart::ExactColumn(99.0));
-  EXPECT_NEAR(chart::ExactColumn(99.0) - chart::ExactColumn(100.0),
-              chart::kColumnsPerDegree, 1e-9);
-  // Right ascension 0 is C0 itself, off the right edge: only its copy one
-  // circle left shows.
+  EXPECT_NEAR(chart::ExactColumn(99.0) - chart::ExactColumn(100.0), chart::kColumnsPerDegree, 1e-9);
+  // Right ascension 0 is C0 itself, off the right edge: only its copy one circle left shows.
   EXPECT_EQ(chart::Columns(0.0), (std::vector<int>{467}));
   EXPECT_EQ(chart::Columns(360.0), chart::Columns(0.0));
   EXPECT_EQ(chart::Columns(-15.0), chart::Columns(345.0));
@@ -168,35 +148,33 @@ TEST(SkyMapChartTest, RightAscensionRunsLeftwardsAndWraps) {
 
 TEST(SkyMapChartTest, DeclinationRowsAndTheStripEdges) {
   EXPECT_EQ(chart::Row(35.7), 228);
-  EXPECT_EQ(chart::Row(81.0), 2);  // near the top edge
-  EXPECT_EQ(chart::Row(1.0), 401); // near the bottom edge
+  EXPECT_EQ(chart::Row(81.0), 2);   // near the top edge
+  EXPECT_EQ(chart::Row(1.0), 401);  // near the bottom edge
   EXPECT_EQ(chart::Row(82.0), std::nullopt);
   EXPECT_EQ(chart::Row(0.0), std::nullopt);
-  EXPECT_LT(*chart::Row(60.0), *chart::Row(40.0)); // north is up
+  EXPECT_LT(*chart::Row(60.0), *chart::Row(40.0));  // north is up
 }
 
 TEST(SkyMapChartTest, StarsOffTheStripHaveNoRow) {
-  // Sirius (Dec -16 43') is south of the strip's bottom edge, Polaris (+89 16')
-  // north of its top: the strip shows declinations from about +1 to +81 only.
+  // Sirius (Dec -16 43') is south of the strip's bottom edge, Polaris (+89 16') north of its
+  // top: the strip shows declinations from about +1 to +81 only.
   EXPECT_EQ(chart::Row(Degrees(-16, 43)), std::nullopt);
   EXPECT_EQ(chart::Row(Degrees(89, 16)), std::nullopt);
 }
 
 TEST(SkyMapChartTest, VegaWorkedExample) {
-  // RA 18h36m56s, Dec +38 47': column 1927.959 - 4.0582465 x 279.2333 = 794.76
-  // -> 795; row 228 - (38.7833 - 35.7) x 4.9973265 = 212.59 -> 213. README.md
-  // works it through.
+  // RA 18h36m56s, Dec +38 47': column 1927.959 - 4.0582465 x 279.2333 = 794.76 -> 795;
+  // row 228 - (38.7833 - 35.7) x 4.9973265 = 212.59 -> 213. README.md works it through.
   EXPECT_NEAR(chart::ExactColumn(Hours(18, 36, 56)), 794.761, 0.001);
   EXPECT_NEAR(chart::ExactRow(Degrees(38, 47)), 212.592, 0.001);
   EXPECT_EQ(chart::Columns(Hours(18, 36, 56)), (std::vector<int>{795}));
   EXPECT_EQ(chart::Row(Degrees(38, 47)), 213);
 }
 
-// --- The committed pictures
-// -----------------------------------------------------------------
+// --- The committed pictures -----------------------------------------------------------------
 
-void ExpectSkyMapFile(const MapFile &map) {
-  const BITMAPINFOHEADER &info = map.picture.info;
+void ExpectSkyMapFile(const MapFile& map) {
+  const BITMAPINFOHEADER& info = map.picture.info;
   EXPECT_EQ(info.biWidth, 1856);
   EXPECT_EQ(info.biHeight, 403);
   EXPECT_EQ(info.biBitCount, 8);
@@ -210,7 +188,7 @@ void ExpectSkyMapFile(const MapFile &map) {
 }
 
 TEST(SkyMapFilesTest, BothAreRunLengthCoded8BitStripsOfTheRightSize) {
-  for (const char *name : {"SkyMapHi.SBM", "SkyMapSh.SBM"}) {
+  for (const char* name : {"SkyMapHi.SBM", "SkyMapSh.SBM"}) {
     SCOPED_TRACE(name);
     const std::optional<MapFile> map = Load(name);
     ASSERT_TRUE(map);
@@ -227,35 +205,30 @@ TEST(SkyMapFilesTest, MaskIsWhiteExactlyWhereTheSkyIsBlack) {
   std::size_t mismatches = 0;
   for (std::size_t i = 0; i < stars->image.argb.size(); ++i) {
     const bool sky = stars->image.argb[i] == kBlack;
-    if (!sky)
-      ++starPixels;
-    if (mask->image.argb[i] != (sky ? kWhite : kBlack))
-      ++mismatches;
+    if (!sky) ++starPixels;
+    if (mask->image.argb[i] != (sky ? kWhite : kBlack)) ++mismatches;
   }
   EXPECT_EQ(mismatches, 0u);
-  // Some 1350 stars on the strip, about 1800 with the repeated part: a dark sky
-  // with stars.
+  // Some 1350 stars on the strip, about 1800 with the repeated part: a dark sky with stars.
   EXPECT_GT(starPixels, 1800u);
   EXPECT_LT(starPixels, stars->image.argb.size() / 100);
 }
 
-// A dozen well-known stars, each where it is in the middle of 2026 by a
-// computation of our own here (Hipparcos proper motion as a plain step, then
-// the IAU 2006 precession matrix), not by the tool's: the core of each picture
-// on the committed map must be the pixel that place rounds to, within half a
-// pixel (the two computations differ by under an arcsecond, a thousandth of a
-// pixel).
+// A dozen well-known stars, each where it is in the middle of 2026 by a computation of our
+// own here (Hipparcos proper motion as a plain step, then the IAU 2006 precession matrix),
+// not by the tool's: the core of each picture on the committed map must be the pixel that
+// place rounds to, within half a pixel (the two computations differ by under an arcsecond, a
+// thousandth of a pixel).
 TEST(SkyMapFilesTest, KnownStarsSitWhereTheyAreIn2026) {
   const std::optional<MapFile> map = Load("SkyMapHi.SBM");
   ASSERT_TRUE(map);
   struct KnownStar {
-    const char *name;
+    const char* name;
     long hr;
-    double raHours,
-        decDegrees; // J2000, as the catalogue the map is drawn from gives them
-    double pmRaCosDec, pmDec; // Hipparcos, mas a year
+    double raHours, decDegrees;  // J2000, as the catalogue the map is drawn from gives them
+    double pmRaCosDec, pmDec;    // Hipparcos, mas a year
     double magnitude;
-    std::size_t copies; // the part of the sky the strip shows twice holds two
+    std::size_t copies;  // the part of the sky the strip shows twice holds two
   };
   const KnownStar kStars[] = {
       {"Vega", 7001, 18.6156, 38.7836, 201.02, 287.46, 0.03, 1},
@@ -273,17 +246,15 @@ TEST(SkyMapFilesTest, KnownStarsSitWhereTheyAreIn2026) {
       {"61 Cygni", 8085, 21.1152, 38.7458, 4155.10, 3258.90, 5.21, 1},
   };
   const double epoch = sky::MidYearEpoch(2026);
-  for (const KnownStar &star : kStars) {
+  for (const KnownStar& star : kStars) {
     SCOPED_TRACE(star.name);
-    // The motions the tool draws with are these, paired from Hipparcos by
-    // catalogue number.
+    // The motions the tool draws with are these, paired from Hipparcos by catalogue number.
     const sky::ProperMotion used = sky::CatalogueMotion(star.hr);
     EXPECT_NEAR(used.raCosDecMasPerYear, star.pmRaCosDec, 0.1);
     EXPECT_NEAR(used.decMasPerYear, star.pmDec, 0.1);
 
     const sky::Equatorial moved =
-        independent::Move({star.raHours * 15.0, star.decDegrees},
-                          star.pmRaCosDec, star.pmDec, epoch);
+        independent::Move({star.raHours * 15.0, star.decDegrees}, star.pmRaCosDec, star.pmDec, epoch);
     const sky::Equatorial now = independent::Precess2006(moved, epoch);
     const double exactRow = chart::ExactRow(now.decDegrees);
     const std::vector<double> exactColumns = chart::ExactColumns(now.raDegrees);
@@ -294,47 +265,39 @@ TEST(SkyMapFilesTest, KnownStarsSitWhereTheyAreIn2026) {
       SCOPED_TRACE(x);
       EXPECT_LE(std::abs(exactColumn - x), 0.5 + 1e-3);
       EXPECT_LE(std::abs(exactRow - y), 0.5 + 1e-3);
-      // The core is the brightest pixel of the picture: brighter than each of
-      // its neighbours, which glow for stars brighter than magnitude 2.5 and
-      // are dark for fainter ones.
+      // The core is the brightest pixel of the picture: brighter than each of its neighbours,
+      // which glow for stars brighter than magnitude 2.5 and are dark for fainter ones.
       const std::uint32_t core = map->At(x, y);
       ASSERT_NE(core, kBlack);
-      EXPECT_GE(Blue(core),
-                Red(core)); // grey or bluish white, never yellow or red
-      if (star.magnitude < 1.5)
-        EXPECT_GE(Red(core), 200);
+      EXPECT_GE(Blue(core), Red(core));  // grey or bluish white, never yellow or red
+      if (star.magnitude < 1.5) EXPECT_GE(Red(core), 200);
       for (int dy = -1; dy <= 1; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
-          if ((dx == 0 && dy == 0) || x + dx < 0 || x + dx >= chart::kMapWidth)
-            continue;
+          if ((dx == 0 && dy == 0) || x + dx < 0 || x + dx >= chart::kMapWidth) continue;
           const std::uint32_t around = map->At(x + dx, y + dy);
           EXPECT_LT(Red(around), Red(core));
-          if (star.magnitude < 2.5 && (dx == 0 || dy == 0))
-            EXPECT_NE(around, kBlack);
+          if (star.magnitude < 2.5 && (dx == 0 || dy == 0)) EXPECT_NE(around, kBlack);
         }
       }
     }
   }
 }
 
-// --- The tool
-// ---------------------------------------------------------------------------------
+// --- The tool ---------------------------------------------------------------------------------
 
 #ifdef LV_SKYMAP_PATH
 
-constexpr const char *kCatalogue = "/usr/share/xplanet/stars/BSC";
+constexpr const char* kCatalogue = "/usr/share/xplanet/stars/BSC";
 
-std::string Quote(const std::string &s) {
+std::string Quote(const std::string& s) {
   std::string q = "'";
-  for (char c : s)
-    q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
 }
 
-std::string ReadFile(const std::string &path) {
+std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in),
-                     std::istreambuf_iterator<char>());
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 struct ToolRun {
@@ -344,16 +307,13 @@ struct ToolRun {
 };
 
 class SkyMapToolTest : public ::testing::Test {
-protected:
-  ToolRun Run(const std::vector<std::string> &args) {
+ protected:
+  ToolRun Run(const std::vector<std::string>& args) {
     std::string command = Quote(LV_SKYMAP_PATH);
-    for (const std::string &a : args)
-      command += " " + Quote(a);
-    command += " >" + Quote(logs_.File("out.txt")) + " 2>" +
-               Quote(logs_.File("err.txt"));
+    for (const std::string& a : args) command += " " + Quote(a);
+    command += " >" + Quote(logs_.File("out.txt")) + " 2>" + Quote(logs_.File("err.txt"));
     const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
-            ReadFile(logs_.File("out.txt")), ReadFile(logs_.File("err.txt"))};
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(logs_.File("out.txt")), ReadFile(logs_.File("err.txt"))};
   }
 
   static bool HaveCatalogue() { return std::filesystem::exists(kCatalogue); }
@@ -363,35 +323,28 @@ protected:
 };
 
 TEST_F(SkyMapToolTest, WithoutOptionsItDrawsTheCommittedFilesByteForByte) {
-  if (!HaveCatalogue())
-    GTEST_SKIP() << kCatalogue << " is missing (Debian package xplanet)";
-  // The old positional form and --output give the same files, and those are the
-  // committed ones.
-  for (const std::vector<std::string> &args :
-       {std::vector<std::string>{kCatalogue, dir_.File("")},
-        std::vector<std::string>{"--output", dir_.File("")}}) {
+  if (!HaveCatalogue()) GTEST_SKIP() << kCatalogue << " is missing (Debian package xplanet)";
+  // The old positional form and --output give the same files, and those are the committed ones.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{kCatalogue, dir_.File("")}, std::vector<std::string>{"--output", dir_.File("")}}) {
     std::filesystem::remove(dir_.File("SkyMapHi.SBM"));
     std::filesystem::remove(dir_.File("SkyMapSh.SBM"));
     const ToolRun r = Run(args);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    for (const char *name : {"SkyMapHi.SBM", "SkyMapSh.SBM"}) {
+    for (const char* name : {"SkyMapHi.SBM", "SkyMapSh.SBM"}) {
       SCOPED_TRACE(name);
       const std::string drawn = ReadFile(dir_.File(name));
       EXPECT_FALSE(drawn.empty());
-      EXPECT_TRUE(drawn == ReadFile((DataDir() / name).string()))
-          << "differs from data/" << name;
+      EXPECT_TRUE(drawn == ReadFile((DataDir() / name).string())) << "differs from data/" << name;
     }
   }
 }
 
-TEST_F(SkyMapToolTest,
-       BuenosAiresStripShowsCanopusAndAchernarWhereTheProjectionPutsThem) {
-  if (!HaveCatalogue())
-    GTEST_SKIP() << kCatalogue << " is missing (Debian package xplanet)";
-  const ToolRun r =
-      Run({"--lat", "-34.6", "--lon", "-58.38", "--utc-offset", "-3", "--hour",
-           "21", "--year", "2026", "--output", dir_.File("")});
+TEST_F(SkyMapToolTest, BuenosAiresStripShowsCanopusAndAchernarWhereTheProjectionPutsThem) {
+  if (!HaveCatalogue()) GTEST_SKIP() << kCatalogue << " is missing (Debian package xplanet)";
+  const ToolRun r = Run({"--lat", "-34.6", "--lon", "-58.38", "--utc-offset", "-3", "--hour", "21", "--year", "2026",
+                         "--output", dir_.File("")});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("latitude -34.6"), std::string::npos) << r.out;
   const std::optional<MapFile> map = LoadPath(dir_.File("SkyMapHi.SBM"));
@@ -406,11 +359,10 @@ TEST_F(SkyMapToolTest,
   observer.utcOffsetHours = -3.0;
   observer.year = 2026;
   const chart::Projection projection(observer);
-  // J2000 positions from the catalogue, and catalogue numbers for the motions;
-  // all are brighter than magnitude 1.5, so each is a white core with dimmer
-  // arms.
+  // J2000 positions from the catalogue, and catalogue numbers for the motions; all are
+  // brighter than magnitude 1.5, so each is a white core with dimmer arms.
   struct SouthernStar {
-    const char *name;
+    const char* name;
     double ra;
     double dec;
     long hr;
@@ -420,10 +372,9 @@ TEST_F(SkyMapToolTest,
       {"Achernar", 1.628568 * 15, -57.236753, 472},
       {"Acrux", 12.443311 * 15, -63.099092, 4730},
   };
-  for (const SouthernStar &star : kSouthern) {
+  for (const SouthernStar& star : kSouthern) {
     SCOPED_TRACE(star.name);
-    const sky::Equatorial placed = projection.StarPosition(
-        {star.ra, star.dec}, sky::CatalogueMotion(star.hr));
+    const sky::Equatorial placed = projection.StarPosition({star.ra, star.dec}, sky::CatalogueMotion(star.hr));
     const std::optional<int> row = projection.Row(placed.decDegrees);
     ASSERT_TRUE(row);
     const std::vector<int> columns = projection.Columns(placed.raDegrees);
@@ -433,64 +384,39 @@ TEST_F(SkyMapToolTest,
       const std::uint32_t core = map->At(x, *row);
       EXPECT_GE(Red(core), 200);
       EXPECT_EQ(mask->At(x, *row), kBlack);
-      for (const auto &n : {std::pair{x - 1, *row}, std::pair{x + 1, *row},
-                            std::pair{x, *row - 1}, std::pair{x, *row + 1}}) {
-        if (n.first < 0 || n.first >= chart::kMapWidth)
-          continue;
+      for (const auto& n : {std::pair{x - 1, *row}, std::pair{x + 1, *row}, std::pair{x, *row - 1}, std::pair{x, *row + 1}}) {
+        if (n.first < 0 || n.first >= chart::kMapWidth) continue;
         EXPECT_LT(Red(map->At(n.first, n.second)), Red(core));
       }
     }
   }
-  // Canopus at 6h24m sits in the part of the strip shown twice, Acrux at 12h27m
-  // once.
-  EXPECT_EQ(
-      projection
-          .Columns(
-              projection.StarPosition({6.399197 * 15, -52.695661}).raDegrees)
-          .size(),
-      2u);
+  // Canopus at 6h24m sits in the part of the strip shown twice, Acrux at 12h27m once.
+  EXPECT_EQ(projection.Columns(projection.StarPosition({6.399197 * 15, -52.695661}).raDegrees).size(), 2u);
   // Tokyo's stars are not Buenos Aires's.
-  EXPECT_FALSE(ReadFile(dir_.File("SkyMapHi.SBM")) ==
-               ReadFile((DataDir() / "SkyMapHi.SBM").string()));
+  EXPECT_FALSE(ReadFile(dir_.File("SkyMapHi.SBM")) == ReadFile((DataDir() / "SkyMapHi.SBM").string()));
 
   // The place by name draws the same strip.
   const std::string named = dir_.File("named");
   std::filesystem::create_directory(named);
-  const ToolRun byName =
-      Run({"--place", "buenos-aires", "--year", "2026", "--output", named});
+  const ToolRun byName = Run({"--place", "buenos-aires", "--year", "2026", "--output", named});
   ASSERT_EQ(byName.status, 0) << byName.err;
-  for (const char *name : {"SkyMapHi.SBM", "SkyMapSh.SBM"}) {
-    EXPECT_TRUE(ReadFile(named + "/" + name) == ReadFile(dir_.File(name)))
-        << name;
+  for (const char* name : {"SkyMapHi.SBM", "SkyMapSh.SBM"}) {
+    EXPECT_TRUE(ReadFile(named + "/" + name) == ReadFile(dir_.File(name))) << name;
   }
 }
 
 TEST_F(SkyMapToolTest, BadArgumentsGiveStatusTwoAndOneLine) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--lat", "abc"},
-      {"--lat", "80"},
-      {"--lat", "-75.1"},
-      {"--lon", "181"},
-      {"--utc-offset", "-13"},
-      {"--utc-offset", "15"},
-      {"--hour", "24"},
-      {"--hour", "-0.5"},
-      {"--year", "1899"},
-      {"--year", "2101"},
-      {"--year", "twenty"},
-      {"--frobnicate", "1"},
-      {"--year"},
-      {"a", "b", "c"},
-      {"BSC", "out", "--output", "dir"},
-      {"--place", "paris"},
+      {"--lat", "abc"},         {"--lat", "80"},        {"--lat", "-75.1"},      {"--lon", "181"},
+      {"--utc-offset", "-13"},  {"--utc-offset", "15"}, {"--hour", "24"},        {"--hour", "-0.5"},
+      {"--year", "1899"},       {"--year", "2101"},     {"--year", "twenty"},    {"--frobnicate", "1"},
+      {"--year"},               {"a", "b", "c"},        {"BSC", "out", "--output", "dir"}, {"--place", "paris"},
   };
-  for (const std::vector<std::string> &args : bad) {
+  for (const std::vector<std::string>& args : bad) {
     std::vector<std::string> withOutput = args;
-    if (args.size() < 3)
-      withOutput.insert(withOutput.begin(), {"--output", dir_.File("")});
+    if (args.size() < 3) withOutput.insert(withOutput.begin(), {"--output", dir_.File("")});
     std::string shown;
-    for (const std::string &a : withOutput)
-      shown += a + " ";
+    for (const std::string& a : withOutput) shown += a + " ";
     SCOPED_TRACE(shown);
     const ToolRun r = Run(withOutput);
     EXPECT_EQ(r.status, 2);
@@ -502,12 +428,11 @@ TEST_F(SkyMapToolTest, BadArgumentsGiveStatusTwoAndOneLine) {
   const ToolRun help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: skymap", 0), 0u) << help.out;
-  for (const char *option : {"--lat", "--lon", "--utc-offset", "--hour",
-                             "--year", "--place", "--output"}) {
+  for (const char* option : {"--lat", "--lon", "--utc-offset", "--hour", "--year", "--place", "--output"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
 }
 
-#endif // LV_SKYMAP_PATH
+#endif  // LV_SKYMAP_PATH
 
-} // namespace
+}  // namespace
