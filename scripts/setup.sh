@@ -20,6 +20,8 @@ packages=(
   pulseaudio
   # the Bright Star Catalogue copy the star table's positions are checked against
   xplanet
+  # the zone files the sky-map tools' --time-zone reads
+  tzdata
 )
 
 missing=()

@@ -1,9 +1,14 @@
 #include "sky/sky_chart.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <numbers>
 #include <type_traits>
 
@@ -82,6 +87,45 @@ int MapDay(int month, int dayOfMonth) {
   return day;
 }
 
+// The zone's standard time, in hours east of UT, in `year`: of the offsets on 1 January and
+// 1 July the smaller, since summer time, north or south, puts the clocks forward. Read from
+// the system's zone files through the C library, which takes a zone it cannot find for UT
+// without a word: so the file is looked for first.
+std::optional<double> StandardOffsetOfZone(std::string_view zone, int year) {
+  const bool plainName = !zone.empty() && zone.front() != '/' && zone.find("..") == std::string_view::npos &&
+                         zone.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/_+-") ==
+                             std::string_view::npos;
+  if (!plainName) return std::nullopt;
+  const char* folder = std::getenv("TZDIR");
+  const std::string file = std::string(folder && *folder ? folder : "/usr/share/zoneinfo") + "/" + std::string(zone);
+  struct stat info {};
+  if (stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+
+  const char* previous = std::getenv("TZ");
+  const std::optional<std::string> saved = previous ? std::optional<std::string>(previous) : std::nullopt;
+  setenv("TZ", std::string(zone).c_str(), 1);
+  tzset();
+  long smallest = 0;
+  for (int month : {0, 6}) {
+    std::tm noon{};
+    noon.tm_year = year - 1900;
+    noon.tm_mon = month;
+    noon.tm_mday = 1;
+    noon.tm_hour = 12;
+    const std::time_t when = timegm(&noon);
+    std::tm local{};
+    localtime_r(&when, &local);
+    smallest = month == 0 ? local.tm_gmtoff : std::min(smallest, local.tm_gmtoff);
+  }
+  if (saved) {
+    setenv("TZ", saved->c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+  return smallest / 3600.0;
+}
+
 std::string ObserverProblem(const Observer& o) {
   if (!Within(o.latitudeDegrees, -kLargestLatitude, kLargestLatitude)) {
     return "latitude " + Decimal(o.latitudeDegrees) + " is outside -75..75 degrees (the strip's projection does not "
@@ -127,6 +171,17 @@ bool SetObserverOption(Observer& observer, std::string_view option, std::string_
     observer.year = *number;
     return true;
   }
+  if (option == "--time-zone") {
+    const std::optional<double> offset = StandardOffsetOfZone(value, observer.year);
+    if (!offset) {
+      if (error) {
+        *error = "--time-zone: \"" + std::string(value) + "\" is not a time zone of this system (e.g. Europe/Berlin)";
+      }
+      return false;
+    }
+    observer.utcOffsetHours = *offset;
+    return true;
+  }
   if (option == "--place") {
     std::string known;
     for (const NamedPlace& place : kNamedPlaces) {
@@ -149,6 +204,7 @@ const char kObserverOptionsHelp[] =
     "  --lat DEG           latitude, north positive, -75..75 (default 35.7)\n"
     "  --lon DEG           longitude, east positive, -180..180 (default 139.7)\n"
     "  --utc-offset HOURS  the local clock's offset from UT, -12..14, e.g. 9, -3, 5.5 (default 9)\n"
+    "  --time-zone ZONE    the offset of the zone's standard time, e.g. Europe/Berlin\n"
     "  --hour H            the local clock hour the window shows, 0 to under 24 (default 21)\n"
     "  --year YYYY         the year the stars are placed for, 1900..2100 (default 2026)\n"
     "  --place NAME        tokyo, sapporo, naha, berlin or buenos-aires: latitude, longitude and offset\n";

@@ -103,7 +103,8 @@ inline constexpr NamedPlace kNamedPlaces[] = {
 };
 
 // Sets observer fields from a command-line option ("--lat", "--lon", "--utc-offset",
-// "--hour", "--year", or "--place", which sets latitude,
+// "--time-zone", which sets the offset to the standard time of a zone of the system's zone
+// data in the year set so far, "--hour", "--year", or "--place", which sets latitude,
 // longitude and offset at once; a later option overrides an earlier one) and its text. False,
 // with `error` set to one line, for an option that is not one of these, a value that is not a
 // plain number or a place not known; ranges are checked afterwards by ObserverProblem.

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 #include <optional>
 #include <string>
@@ -204,6 +205,33 @@ TEST(SkyProjectionTest, OptionsSetTheirFieldsAndRefuseWhatIsNotANumber) {
   EXPECT_EQ(o.latitudeDegrees, before.latitudeDegrees);
   EXPECT_EQ(o.year, before.year);
   EXPECT_EQ(error, "unknown option --latitude");
+}
+
+// A zone's standard time, never its summer time, north or south; and only zones the system
+// has: the C library would take an unknown name for UT without a word.
+TEST(SkyProjectionTest, TimeZonesGiveTheirStandardOffset) {
+  const std::pair<const char*, double> kZones[] = {{"Asia/Tokyo", 9.0},
+                                                   {"Europe/Berlin", 1.0},
+                                                   {"America/Argentina/Buenos_Aires", -3.0},
+                                                   {"Asia/Kolkata", 5.5},
+                                                   {"Australia/Sydney", 10.0},
+                                                   {"America/New_York", -5.0}};
+  std::string error;
+  for (const auto& [zone, hours] : kZones) {
+    chart::Observer o;
+    EXPECT_TRUE(chart::SetObserverOption(o, "--time-zone", zone, &error)) << error;
+    EXPECT_EQ(o.utcOffsetHours, hours) << zone;
+  }
+  const char* tz = std::getenv("TZ");
+  for (const char* bad : {"Mars/Olympus_Mons", "../../etc/passwd", "/usr/share/zoneinfo/UTC", "Europe", ""}) {
+    chart::Observer o;
+    error.clear();
+    EXPECT_FALSE(chart::SetObserverOption(o, "--time-zone", bad, &error)) << bad;
+    EXPECT_EQ(o.utcOffsetHours, 9.0);
+    EXPECT_NE(error.find("not a time zone"), std::string::npos) << error;
+  }
+  // The process's own zone is left as it was.
+  EXPECT_EQ(std::getenv("TZ") == nullptr, tz == nullptr);
 }
 
 TEST(SkyProjectionTest, NamedPlacesSetLatitudeLongitudeAndOffset) {

@@ -270,13 +270,17 @@ TEST(SkyMapFilesTest, KnownStarsSitWhereTheyAreIn2026) {
       const std::uint32_t core = map->At(x, y);
       ASSERT_NE(core, kBlack);
       EXPECT_GE(Blue(core), Red(core));  // grey or bluish white, never yellow or red
-      if (star.magnitude < 1.5) EXPECT_GE(Red(core), 200);
+      if (star.magnitude < 1.5) {
+        EXPECT_GE(Red(core), 200);
+      }
       for (int dy = -1; dy <= 1; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
           if ((dx == 0 && dy == 0) || x + dx < 0 || x + dx >= chart::kMapWidth) continue;
           const std::uint32_t around = map->At(x + dx, y + dy);
           EXPECT_LT(Red(around), Red(core));
-          if (star.magnitude < 2.5 && (dx == 0 || dy == 0)) EXPECT_NE(around, kBlack);
+          if (star.magnitude < 2.5 && (dx == 0 || dy == 0)) {
+            EXPECT_NE(around, kBlack);
+          }
         }
       }
     }
