@@ -54,12 +54,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", kUsageLine);
     return kUsage;
   }
-  const bool anotherSky = arguments.observerGiven;  // a place, hour or year was asked for
   const chart::Projection projection(arguments.observer);
   const std::string source = positional[0];
   const std::string out = outputDir ? *outputDir + "/" + kTableName : positional[1];
   try {
-    const startable::StarTable table = startable::ReadStarTable(projection, source, anotherSky);
+    const startable::StarTable table = startable::ReadStarTable(projection, source);
     const std::string bytes = startable::ComposeTable(table);
     startable::WriteFilesAtomically({{out, bytes}});
     const std::string leftOutNote =

@@ -162,22 +162,14 @@ std::string SignedDegrees(double value) {
 }
 
 // The rectangles round the star's picture at each of its images on the strip, placed as
-// tools/skymap places the star for the same projection; or, for a star the strip does not
-// show, the reason in `offStrip`.
-void PlaceStar(const chart::Projection& projection, TableStar& star, const std::string& where, std::string& offStrip) {
+// tools/skymap places the star for the same projection. False for a star the strip does not
+// show.
+bool PlaceStar(const chart::Projection& projection, TableStar& star, const std::string& where) {
   const sky::Equatorial position = projection.StarPosition({star.raHours * 15.0, star.decDegrees});
   const std::optional<int> row = projection.Row(position.decDegrees);
-  if (!row) {
-    offStrip = "declination " + Decimal(star.decDegrees) + " falls off the sky map (it shows about " +
-               SignedDegrees(projection.BottomDeclination()) + " to " + SignedDegrees(projection.TopDeclination()) +
-               " degrees)";
-    return;
-  }
+  if (!row) return false;
   const std::vector<int> columns = projection.Columns(position.raDegrees);
-  if (columns.empty()) {
-    offStrip = "right ascension " + Decimal(star.raHours) + " falls off the sky map";
-    return;
-  }
+  if (columns.empty()) return false;
   const sky::StarExtent reach = sky::StarReach(star.magnitude);
   const auto around = [&](int column) {
     return RECT{column + reach.left - star.extra, *row + reach.top - star.extra, column + reach.right + star.extra,
@@ -197,11 +189,12 @@ void PlaceStar(const chart::Projection& projection, TableStar& star, const std::
       }
     }
   }
+  return true;
 }
 
-// One line of the source, checked; its rectangles are set unless `offStrip` says why not.
+// One line of the source, checked; its rectangles are set when `onStrip`.
 TableStar ReadStar(const chart::Projection& projection, std::string_view line, const std::string& where,
-                   std::string& offStrip) {
+                   bool& onStrip) {
   const std::vector<std::string_view> fields = Split(line, '\t');
   if (fields.size() != 7 && fields.size() != 8) {
     throw Refusal{where, std::to_string(fields.size()) +
@@ -241,7 +234,7 @@ TableStar ReadStar(const chart::Projection& projection, std::string_view line, c
     star.texts[k] = ToShiftJis(fields[4 + k], kTextNames[k], where);
   }
   if (star.texts[0].empty()) throw Refusal{where, "the title is empty"};
-  PlaceStar(projection, star, where, offStrip);
+  onStrip = PlaceStar(projection, star, where);
   return star;
 }
 
@@ -292,7 +285,12 @@ int StarTable::StarsWithTwoImages() const {
   return twice;
 }
 
-StarTable ReadStarTable(const chart::Projection& projection, const std::string& path, bool leaveOutOffStrip) {
+// A strip drawn for one place shows one band of sky, and the one source serves every place
+// with the stars its band holds: a star off the strip is left out, whatever the strip. (A
+// typing error in a star's numbers is caught by the test that compares the source with the
+// catalogue, not here.) A source none of whose stars is on the strip is refused: that table
+// would give no balloons at all.
+StarTable ReadStarTable(const chart::Projection& projection, const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Refusal{path, std::string("cannot open: ") + std::strerror(errno)};
   StarTable table;
@@ -308,24 +306,27 @@ StarTable ReadStarTable(const chart::Projection& projection, const std::string& 
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos || text[first] == '#') continue;
     const std::string where = Where(path, lineNumber);
-    std::string offStrip;
-    TableStar star = ReadStar(projection, text, where, offStrip);
+    bool onStrip = false;
+    TableStar star = ReadStar(projection, text, where, onStrip);
     star.line = lineNumber;
     const auto [seen, added] = lineOfHr.emplace(star.hr, lineNumber);
     if (!added) {
       throw Refusal{where, "hr " + std::to_string(star.hr) + " is already on line " + std::to_string(seen->second)};
     }
-    if (!offStrip.empty()) {
-      if (!leaveOutOffStrip) throw Refusal{where, offStrip};
+    if (!onStrip) {
       ++table.leftOut;
       continue;
     }
     table.stars.push_back(std::move(star));
   }
   if (in.bad()) throw Refusal{path, "read error"};
-  if (table.stars.empty()) {
-    throw Refusal{path, table.leftOut > 0 ? "no star of the table is on this sky map" : "no stars in the table"};
+  if (table.stars.empty() && table.leftOut > 0) {
+    throw Refusal{path, "no star of the table is on this sky map, which shows declinations of about " +
+                            SignedDegrees(projection.BottomDeclination()) + " to " +
+                            SignedDegrees(projection.TopDeclination()) + " degrees (" + std::to_string(table.leftOut) +
+                            " left out)"};
   }
+  if (table.stars.empty()) throw Refusal{path, "no stars in the table"};
   return table;
 }
 

@@ -51,11 +51,9 @@ struct StarTable {
 };
 
 // Reads the source at `path` and places its stars for `projection`. Every line must be a good
-// star: a line that is not is refused with its number. A star the strip does not show is
-// refused, unless `leaveOutOffStrip`: then it is left out and counted. The committed table
-// must have every star on the committed map, but a strip drawn for another place shows
-// another band of sky, and the same table serves it with the stars that band holds.
-StarTable ReadStarTable(const sky::chart::Projection& projection, const std::string& path, bool leaveOutOffStrip);
+// star: a line that is not is refused with its number. A star the strip does not show is left
+// out and counted; the source is refused when no star at all is on the strip.
+StarTable ReadStarTable(const sky::chart::Projection& projection, const std::string& path);
 
 // The bytes of SPup.sbd for the table.
 std::string ComposeTable(const StarTable& table);
