@@ -34,6 +34,18 @@ set -e
 mv "$prefix/SPup.sbd" "$prefix/lib/lumivane/SPup.sbd"
 "$prefix/bin/lumivane-snapshot" --about --depth 8 "$prefix/about.png" || fail "the about box"
 
+# skymap --install takes the star table's source installed for it in share/lumivane and
+# writes the three sky files into the user's folder (the catalogue it draws from is xplanet's).
+[ -s "$prefix/share/lumivane/stars.tsv" ] || fail "no star table source in share/lumivane"
+if [ -e /usr/share/xplanet/stars/BSC ]; then
+  XDG_DATA_HOME="$prefix/own" "$prefix/bin/skymap" --place berlin --install > "$prefix/skymap.log" \
+    || fail "skymap --install"
+  grep -q "from $prefix/share/lumivane/stars.tsv" "$prefix/skymap.log" || fail "skymap --install read another source"
+  for file in SkyMapHi.SBM SkyMapSh.SBM SPup.sbd; do
+    [ -s "$prefix/own/Lumivane/$file" ] || fail "skymap --install wrote no $file"
+  done
+fi
+
 desktop-file-validate "$prefix/share/applications/lumivane.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$prefix/share/metainfo/example.orvantworks.Lumivane.metainfo.xml" > "$prefix/as.log" \
   || { cat "$prefix/as.log"; fail "AppStream file"; }

@@ -1,8 +1,11 @@
 // The sky-map strip: the projection that places stars and cuts the window by date, the two
 // committed pictures, data/SkyMapHi.SBM and data/SkyMapSh.SBM, drawn with it, and the tool
-// that draws them (tools/skymap), for the committed sky and for other places and years.
+// that draws them (tools/skymap), for the committed sky and for other places and years, and
+// into the user's sky folder with the star table for the same sky (--install).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +21,7 @@
 #include "image/sbm_reader.h"
 #include "sbm_test_files.h"
 #include "independent_sky.h"
+#include "scoped_environment.h"
 #include "sky/precession.h"
 #include "sky/sky_chart.h"
 #include "tools/skymap/star_motions.h"
@@ -415,6 +419,9 @@ TEST_F(SkyMapToolTest, BadArgumentsGiveStatusTwoAndOneLine) {
       {"--utc-offset", "-13"},  {"--utc-offset", "15"}, {"--hour", "24"},        {"--hour", "-0.5"},
       {"--year", "1899"},       {"--year", "2101"},     {"--year", "twenty"},    {"--frobnicate", "1"},
       {"--year"},               {"a", "b", "c"},        {"BSC", "out", "--output", "dir"}, {"--place", "paris"},
+      // --install writes into the user's sky folder: no output folder beside it (the short
+      // lines get --output in front, below); --stars goes with it and needs a value.
+      {"--install"},            {"BSC", "out", "--install"},    {"--stars", "stars.tsv"},  {"--install", "--stars"},
   };
   for (const std::vector<std::string>& args : bad) {
     std::vector<std::string> withOutput = args;
@@ -432,10 +439,123 @@ TEST_F(SkyMapToolTest, BadArgumentsGiveStatusTwoAndOneLine) {
   const ToolRun help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: skymap", 0), 0u) << help.out;
-  for (const char* option : {"--lat", "--lon", "--utc-offset", "--hour", "--year", "--place", "--output"}) {
+  for (const char* option :
+       {"--lat", "--lon", "--utc-offset", "--hour", "--year", "--place", "--output", "--install", "--stars"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
 }
+
+#if defined(LV_STARTABLE_PATH) && defined(LV_STAR_TABLE_SOURCE)
+
+std::vector<std::string> Listing(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+const std::vector<std::string> kSkyFiles = {"SPup.sbd", "SkyMapHi.SBM", "SkyMapSh.SBM"};
+
+// --install draws the maps and places the star table for one sky and writes the three into
+// the user's sky folder, making it and its missing parents: the very files skymap and
+// startable write with the same options into a folder of one's own.
+TEST_F(SkyMapToolTest, InstallWritesWhatBothToolsWriteIntoTheUsersSkyFolder) {
+  if (!HaveCatalogue()) GTEST_SKIP() << kCatalogue << " is missing (Debian package xplanet)";
+  const std::filesystem::path dataHome = std::filesystem::path(dir_.File("home")) / "share";
+  const std::filesystem::path folder = dataHome / "Lumivane";
+  ScopedEnvironment environment;
+  environment.Set("XDG_DATA_HOME", dataHome.string());
+
+  // An output folder as well is a wrong command line, which makes nothing.
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--install", "--output", dir_.File("")},
+                                               std::vector<std::string>{"--install", kCatalogue, dir_.File("")}}) {
+    const ToolRun r = Run(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dataHome.parent_path()));
+  }
+
+  const ToolRun r = Run({"--place", "berlin", "--install"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(Listing(folder), kSkyFiles);
+  EXPECT_NE(r.out.find("wrote " + (folder / "SPup.sbd").string()), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("left out as off this sky map"), std::string::npos) << r.out;  // Berlin's band is northern
+  EXPECT_NE(r.out.find("start it again"), std::string::npos) << r.out;
+  EXPECT_EQ(std::filesystem::status(folder).permissions() & std::filesystem::perms::owner_all,
+            std::filesystem::perms::owner_all);
+
+  const std::string own = dir_.File("own");
+  std::filesystem::create_directory(own);
+  ASSERT_EQ(Run({"--place", "berlin", "--output", own}).status, 0);
+  const std::string startable = Quote(LV_STARTABLE_PATH) + " --place berlin " + Quote(LV_STAR_TABLE_SOURCE) +
+                                " --output " + Quote(own) + " >/dev/null";
+  ASSERT_EQ(std::system(startable.c_str()), 0) << startable;
+  for (const std::string& name : kSkyFiles) {
+    SCOPED_TRACE(name);
+    const std::string installed = ReadFile((folder / name).string());
+    EXPECT_FALSE(installed.empty());
+    EXPECT_TRUE(installed == ReadFile(own + "/" + name));
+  }
+}
+
+// A folder that cannot be made, or a star source that is not there, stops --install with one
+// line and status 1 before anything is written. Without --stars the source is the stars.tsv
+// beside the tool, or the installed one in ../share/lumivane/.
+TEST_F(SkyMapToolTest, InstallThatCannotMakeItsFolderOrFindItsStarsWritesNothing) {
+  if (!HaveCatalogue()) GTEST_SKIP() << kCatalogue << " is missing (Debian package xplanet)";
+  ScopedEnvironment environment;
+  const auto expectRefused = [&](const ToolRun& r, const std::string& says) {
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err.rfind("skymap: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
+  };
+
+  // Under a regular file no folder can be made, whoever runs the test.
+  const std::string file = dir_.File("file");
+  std::ofstream(file) << "not a folder";
+  environment.Set("XDG_DATA_HOME", file + "/share");
+  expectRefused(Run({"--install"}),
+                "cannot make the user's sky folder " + file + "/share/Lumivane/: " + file + ": Not a directory");
+  EXPECT_EQ(ReadFile(file), "not a folder");
+
+  // In a folder without write permission (which does not hold for root).
+  if (geteuid() != 0) {
+    const std::string locked = dir_.File("locked");
+    std::filesystem::create_directory(locked);
+    chmod(locked.c_str(), 0555);
+    environment.Set("XDG_DATA_HOME", locked + "/share");
+    expectRefused(Run({"--install"}), "Permission denied");
+    chmod(locked.c_str(), 0755);
+    EXPECT_TRUE(std::filesystem::is_empty(locked));
+  }
+
+  const std::string dataHome = dir_.File("share");
+  environment.Set("XDG_DATA_HOME", dataHome);
+  expectRefused(Run({"--install", "--stars", dir_.File("missing.tsv")}), dir_.File("missing.tsv") + ": cannot open");
+  EXPECT_FALSE(std::filesystem::exists(dataHome));
+
+  // The tool in a folder of its own, as installed: bin/skymap with share/lumivane beside bin.
+  const std::filesystem::path prefix = dir_.File("prefix");
+  std::filesystem::create_directories(prefix / "bin");
+  std::filesystem::copy_file(LV_SKYMAP_PATH, prefix / "bin" / "skymap");
+  const std::string tool =
+      Quote((prefix / "bin" / "skymap").string()) + " --install >/dev/null 2>" + Quote(logs_.File("err.txt"));
+  EXPECT_NE(std::system(tool.c_str()), 0);
+  EXPECT_NE(ReadFile(logs_.File("err.txt"))
+                .find("looked for " + (prefix / "bin" / "stars.tsv").string() + " and " +
+                      (prefix / "share" / "lumivane" / "stars.tsv").string()),
+            std::string::npos)
+      << ReadFile(logs_.File("err.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dataHome));
+  std::filesystem::create_directories(prefix / "share" / "lumivane");
+  std::filesystem::copy_file(LV_STAR_TABLE_SOURCE, prefix / "share" / "lumivane" / "stars.tsv");
+  ASSERT_EQ(std::system(tool.c_str()), 0) << ReadFile(logs_.File("err.txt"));
+  EXPECT_EQ(Listing(std::filesystem::path(dataHome) / "Lumivane"), kSkyFiles);
+}
+
+#endif  // LV_STARTABLE_PATH && LV_STAR_TABLE_SOURCE
 
 #endif  // LV_SKYMAP_PATH
 
