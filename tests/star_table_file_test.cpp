@@ -24,7 +24,10 @@
 
 #include "image/sbm_reader.h"
 #include "sbm_test_files.h"
+#include "independent_sky.h"
+#include "sky/precession.h"
 #include "sky/sky_chart.h"
+#include "tools/skymap/star_motions.h"
 #include "tools/startable/star_table_source.h"
 
 #ifdef LV_STARTABLE_PATH
@@ -188,9 +191,17 @@ struct Place {
   double row = 0.0;
 };
 
-Place Project(double raHours, double decDegrees) {
+// Where the committed strip has the star: its J2000 place carried to the middle of 2026 by
+// its Hipparcos motion and the IAU 2006 precession, worked out here rather than by the tool.
+Place Project(long hr, double raHours, double decDegrees) {
   const double k = 4.0 / 0.985647366;
   const double rowsPerDegree = k / std::cos(35.7 * M_PI / 180.0);
+  const sky::ProperMotion motion = sky::CatalogueMotion(hr);
+  const double epoch = sky::MidYearEpoch(2026);
+  const sky::Equatorial now = independent::Precess2006(
+      independent::Move({raHours * 15.0, decDegrees}, motion.raCosDecMasPerYear, motion.decMasPerYear, epoch), epoch);
+  raHours = now.raDegrees / 15.0;
+  decDegrees = now.decDegrees;
   const double x = sky::chart::ReferenceColumn() - k * std::fmod(raHours * 15.0, 360.0);
   Place p;
   for (int n = -2; n <= 2; ++n) {
@@ -236,7 +247,7 @@ std::vector<std::string> CheckAgainstSourceAndMap(const std::string& sourcePath,
   std::vector<std::string> landmarks;
   std::vector<SourceStar> source = ReadSource(sourcePath);
   std::erase_if(source, [](const SourceStar& s) {
-    const int row = Pixel(Project(s.raHours, s.decDegrees).row);
+    const int row = Pixel(Project(s.hr, s.raHours, s.decDegrees).row);
     return row < 0 || row >= 403;
   });
   const ParsedFile table = ParseTableFile(ReadText(tablePath));
@@ -253,7 +264,7 @@ std::vector<std::string> CheckAgainstSourceAndMap(const std::string& sourcePath,
     for (std::size_t t = 0; t < 3; ++t) {
       EXPECT_EQ(FromCp932(e.texts[t]), std::optional<std::string>(s.texts[t])) << where << " text " << t;
     }
-    const Place p = Project(s.raHours, s.decDegrees);
+    const Place p = Project(s.hr, s.raHours, s.decDegrees);
     if (p.columns.empty()) {
       ADD_FAILURE() << where << ": no column on the strip";
       continue;
@@ -376,17 +387,17 @@ TEST_F(StarTableFileTest, WritesRectanglesAndShiftJisTextsInTheProgramsLayout) {
   EXPECT_NE(r.out.find("1 of them with two images"), std::string::npos) << r.out;
 
   const std::string bytes = ReadText(out);
-  // Vega, magnitude 0.03, on pixel 795,213: its 3 x 3 picture and 2 pixels more, drawn once.
-  EXPECT_EQ(bytes.substr(0, 42), " 792, 210, 798, 216\r\n 792, 210, 798, 216\r\n");
+  // Vega, magnitude 0.03, on pixel 794,212: its 3 x 3 picture and 2 pixels more, drawn once.
+  EXPECT_EQ(bytes.substr(0, 42), " 791, 209, 797, 215\r\n 791, 209, 797, 215\r\n");
   const ParsedFile file = ParseTableFile(bytes);
   ASSERT_EQ(file.error, "");
   ASSERT_EQ(file.entries.size(), 3u);
-  // Capella shows twice, at columns 146 and 1607, row 177; the leftmost image comes first.
-  EXPECT_EQ(file.entries[1].first, (Box{143, 174, 149, 180}));
-  EXPECT_EQ(file.entries[1].second, (Box{1604, 174, 1610, 180}));
-  EXPECT_NE(bytes.find("1604, 174,1610, 180\r\n"), std::string::npos);
-  // Altair, 720,362, asks for 3 extra pixels.
-  EXPECT_EQ(file.entries[2].first, (Box{716, 358, 724, 366}));
+  // Capella shows twice, at columns 144 and 1605, row 176; the leftmost image comes first.
+  EXPECT_EQ(file.entries[1].first, (Box{141, 173, 147, 179}));
+  EXPECT_EQ(file.entries[1].second, (Box{1602, 173, 1608, 179}));
+  EXPECT_NE(bytes.find("1602, 173,1608, 179\r\n"), std::string::npos);
+  // Altair, 719,362, asks for 3 extra pixels.
+  EXPECT_EQ(file.entries[2].first, (Box{715, 358, 723, 366}));
   EXPECT_EQ(file.entries[2].second, file.entries[2].first);
 
   // The texts are stored in Shift-JIS and read back as written; ASCII passes unchanged.
@@ -603,7 +614,8 @@ TEST_F(StarTableFileTest, ForAnotherPlaceAndYearTheRectanglesSitOnThatStrip) {
   std::size_t onStrip = 0;
   std::size_t entry = 0;
   for (const SourceStar& s : ReadSource(source)) {
-    const sky::Equatorial placed = projection.StarPosition({s.raHours * 15.0, s.decDegrees});
+    const sky::Equatorial placed =
+        projection.StarPosition({s.raHours * 15.0, s.decDegrees}, sky::CatalogueMotion(s.hr));
     const std::optional<int> row = projection.Row(placed.decDegrees);
     if (!row) continue;  // left out
     ++onStrip;

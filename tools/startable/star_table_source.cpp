@@ -23,6 +23,7 @@
 
 #include "platform/core/code_page.h"
 #include "sky/star_picture.h"
+#include "tools/skymap/star_motions.h"
 
 namespace startable {
 
@@ -165,7 +166,8 @@ std::string SignedDegrees(double value) {
 // tools/skymap places the star for the same projection. False for a star the strip does not
 // show.
 bool PlaceStar(const chart::Projection& projection, TableStar& star, const std::string& where) {
-  const sky::Equatorial position = projection.StarPosition({star.raHours * 15.0, star.decDegrees});
+  const sky::Equatorial position =
+      projection.StarPosition({star.raHours * 15.0, star.decDegrees}, sky::CatalogueMotion(star.hr));
   const std::optional<int> row = projection.Row(position.decDegrees);
   if (!row) return false;
   const std::vector<int> columns = projection.Columns(position.raDegrees);
