@@ -169,21 +169,18 @@ void PrintUsage(std::FILE* to) {
                "       skymap [OPTIONS] --install [--stars FILE] [CATALOGUE]\n"
                "Draws SkyMapHi.SBM and SkyMapSh.SBM into OUTPUT_DIR (default %s) from the Bright\n"
                "Star Catalogue file CATALOGUE (default %s).\n"
-               "With no options the strip is the committed one: Tokyo at 21:00 JST in 2026, J2000 positions.\n"
-               "  --lat DEG           latitude, north positive, -75..75 (default 35.7)\n"
-               "  --lon DEG           longitude, east positive, -180..180 (default 139.7)\n"
-               "  --utc-offset HOURS  the local clock's offset from UT, -12..14, e.g. 9, -3, 5.5 (default 9)\n"
-               "  --hour H            the local clock hour the window shows, 0 to under 24 (default 21)\n"
-               "  --year YYYY         the year, 1900..2100; the stars are precessed to its middle\n"
-               "  --place NAME        tokyo, sapporo, naha, berlin or buenos-aires: latitude, longitude and offset\n"
-               "  --output DIR        where to write the two files (instead of OUTPUT_DIR)\n"
-               "  --install           draw the two maps and the star table SPup.sbd for the same sky into\n"
-               "                      the user's sky folder, $XDG_DATA_HOME/Lumivane (or\n"
-               "                      ~/.local/share/Lumivane), which Lumivane reads when it starts\n"
-               "  --stars FILE        with --install: the star table's source (default: stars.tsv beside\n"
-               "                      skymap, else ../share/lumivane/stars.tsv from its folder)\n"
-               "  --help              this text\n",
+               "With no options the strip is the committed one: Tokyo at 21:00 JST in 2026.\n",
                kDefaultOutput, kDefaultCatalogue);
+  std::fputs(chart::kObserverOptionsHelp, to);
+  std::fputs(
+      "  --output DIR        where to write the two files (instead of OUTPUT_DIR)\n"
+      "  --install           draw the two maps and the star table SPup.sbd for the same sky into\n"
+      "                      the user's sky folder, $XDG_DATA_HOME/Lumivane (or\n"
+      "                      ~/.local/share/Lumivane), which Lumivane reads when it starts\n"
+      "  --stars FILE        with --install: the star table's source (default: stars.tsv beside\n"
+      "                      skymap, else ../share/lumivane/stars.tsv from its folder)\n"
+      "  --help              this text\n",
+      to);
 }
 
 // A bad command line: one line on standard error and status 2.

@@ -36,15 +36,10 @@ int main(int argc, char** argv) {
         "  hr  ra_hours  dec_degrees  vmag  title  subtitle  description  [extra]\n"
         "one star a line, '#' lines and blank lines ignored. See tools/startable/README.md.\n"
         "The rectangles follow the sky map's projection; with no options, the committed map's\n"
-        "(Tokyo at 21:00 JST in 2026, J2000 positions). Give the same options as to skymap:\n"
-        "  --lat DEG           latitude, north positive, -75..75 (default 35.7)\n"
-        "  --lon DEG           longitude, east positive, -180..180 (default 139.7)\n"
-        "  --utc-offset HOURS  the local clock's offset from UT, -12..14, e.g. 9, -3, 5.5 (default 9)\n"
-        "  --hour H            the local clock hour the window shows, 0 to under 24 (default 21)\n"
-        "  --year YYYY         the year, 1900..2100; the stars are precessed to its middle\n"
-        "  --place NAME        tokyo, sapporo, naha, berlin or buenos-aires: latitude, longitude and offset\n"
-        "  --output DIR        write DIR/%s (instead of OUT.sbd)\n",
-        kUsageLine, kTableName);
+        "(Tokyo at 21:00 JST in 2026). Give the same options as to skymap:\n",
+        kUsageLine);
+    std::fputs(chart::kObserverOptionsHelp, stdout);
+    std::printf("  --output DIR        write DIR/%s (instead of OUT.sbd)\n", kTableName);
     return 0;
   }
   if (!arguments.error.empty()) return BadArguments(arguments.error);
