@@ -10,8 +10,9 @@ out=docs/pictures
 mkdir -p "$out"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-# The settings file of whoever runs this stays out of the pictures.
+# The settings file and the own sky files of whoever runs this stay out of the pictures.
 export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data"
 
 # A desktop to show through the window: a soft evening wallpaper.
 python3 - "$work/desktop.png" <<'PY'
