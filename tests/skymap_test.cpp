@@ -484,6 +484,11 @@ TEST_F(SkyMapToolTest, InstallWritesWhatBothToolsWriteIntoTheUsersSkyFolder) {
   EXPECT_NE(r.out.find("start it again"), std::string::npos) << r.out;
   EXPECT_EQ(std::filesystem::status(folder).permissions() & std::filesystem::perms::owner_all,
             std::filesystem::perms::owner_all);
+  // The data home it had to make is the user's own; the sky folder in it is readable.
+  EXPECT_EQ(std::filesystem::status(dataHome).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_all);
+  EXPECT_NE(std::filesystem::status(folder).permissions() & std::filesystem::perms::others_read,
+            std::filesystem::perms::none);
 
   const std::string own = dir_.File("own");
   std::filesystem::create_directory(own);

@@ -251,8 +251,10 @@ std::optional<std::string> FindStarSource(const std::optional<std::string>& give
   return std::nullopt;
 }
 
-// Makes `folder` and every missing parent, each with mode 0755 (less the umask), and lists the
-// ones it made in `made`, outermost first. False, with `error` set, when one cannot be made.
+// Makes `folder` and every missing parent, and lists the ones it made in `made`, outermost
+// first. The folder itself gets mode 0755 (less the umask); a missing parent is the data home
+// or above it, which the base-directory rules give mode 0700. False, with `error` set, when
+// one cannot be made.
 bool MakeFolders(const std::string& folder, std::vector<std::string>& made, std::string& error) {
   std::string path;
   std::size_t at = 0;
@@ -261,7 +263,8 @@ bool MakeFolders(const std::string& folder, std::vector<std::string>& made, std:
     path = folder.substr(0, end == std::string::npos ? folder.size() : end);
     at = end == std::string::npos ? folder.size() : end;
     if (path.empty() || path.back() == '/') continue;
-    if (mkdir(path.c_str(), 0755) == 0) {
+    const bool last = at >= folder.size() || folder.find_first_not_of('/', at) == std::string::npos;
+    if (mkdir(path.c_str(), last ? 0755 : 0700) == 0) {
       made.push_back(path);
       continue;
     }
