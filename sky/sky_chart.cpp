@@ -38,24 +38,6 @@ std::string Decimal(double value) {
   return text;
 }
 
-// The whole text as a number of type T, an optional '+' allowed; nothing for anything else.
-template <typename T>
-std::optional<T> ParseNumber(std::string_view text) {
-  if (!text.empty() && text.front() == '+') {
-    text.remove_prefix(1);
-    // from_chars would read the "-3" of "+-3" as a number of its own.
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) return std::nullopt;
-  }
-  if (text.empty()) return std::nullopt;
-  T value{};
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if constexpr (std::is_floating_point_v<T>) {
-    if (!std::isfinite(value)) return std::nullopt;
-  }
-  return value;
-}
-
 // Written so that NaN is outside every range.
 bool Within(double value, double low, double high) { return value >= low && value <= high; }
 

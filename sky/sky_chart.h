@@ -11,9 +11,13 @@
 // plain cylindrical projection whose scale keeps shapes true at the zenith's declination.
 #pragma once
 
+#include <charconv>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <type_traits>
 #include <vector>
 
 #include "sky/precession.h"
@@ -101,6 +105,26 @@ inline constexpr NamedPlace kNamedPlaces[] = {
     {"berlin", 52.52, 13.40, 1.0},
     {"buenos-aires", -34.60, -58.38, -3.0},
 };
+
+// The whole text as a number of type T, an optional '+' allowed; nothing for anything else
+// (no spaces, no "+-3", no infinity or NaN). The generators read their options and their
+// sources' numbers with it.
+template <typename T>
+std::optional<T> ParseNumber(std::string_view text) {
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    // from_chars would read the "-3" of "+-3" as a number of its own.
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) return std::nullopt;
+  }
+  if (text.empty()) return std::nullopt;
+  T value{};
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if constexpr (std::is_floating_point_v<T>) {
+    if (!std::isfinite(value)) return std::nullopt;
+  }
+  return value;
+}
 
 // Sets observer fields from a command-line option ("--lat", "--lon", "--utc-offset",
 // "--time-zone", which sets the offset to the standard time of a zone of the system's zone

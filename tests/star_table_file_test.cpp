@@ -451,6 +451,7 @@ TEST_F(StarTableFileTest, BadLinesAreRefusedWithFileAndLineAndNothingIsWritten) 
       {base + "アルタイル\tわし座α星\t彦星\t99999\n", "does not fit in the file's 4 characters"},
       {base + "アルタイル\tわし座α星\t彦星\t-1\n", "extra"},
       {"7557\t19h50m\t8.8683\t0.77\tアルタイル\tわし座α星\t彦星\n", "ra_hours"},
+      {"7557\t19.8464\t+-8.8683\t0.77\tアルタイル\tわし座α星\t彦星\n", "dec_degrees"},
       {"7557\t19.8464\t8.8683\tbright\tアルタイル\tわし座α星\t彦星\n", "vmag"},
       {"7557\t19.8464\t8.8683\t5.9\tアルタイル\tわし座α星\t彦星\n", "fainter than the map draws"},
       {"7001\t18.6156\t38.7836\t0.03\tベガ\tこと座α星\t織姫星\n", "hr 7001 is already on line 1"},

@@ -63,18 +63,10 @@ std::string_view Trim(std::string_view s) {
   return s.substr(first, s.find_last_not_of(" ") - first + 1);
 }
 
+// A field's number; the spaces a hand-aligned table puts round it are fine.
 template <typename Number>
 std::optional<Number> Parse(std::string_view text) {
-  text = Trim(text);
-  if (text.empty()) return std::nullopt;
-  if (text.front() == '+') text.remove_prefix(1);
-  Number value{};
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if constexpr (std::is_floating_point_v<Number>) {
-    if (!std::isfinite(value)) return std::nullopt;
-  }
-  return value;
+  return sky::chart::ParseNumber<Number>(Trim(text));
 }
 
 // Decodes UTF-8 into code points; nothing for bytes that are not UTF-8 (overlong forms and
